@@ -1,0 +1,31 @@
+# A thin door to scripts/setup.sh and CMake; the real work lives there.
+.PHONY: all build run test test-asan bench fuzz screenshots clean
+
+all: build
+
+build:
+	scripts/setup.sh default
+
+run: build
+	scripts/run.sh
+
+test: build
+	cd build && ctest --output-on-failure --parallel 2 --timeout 600
+
+test-asan:
+	scripts/setup.sh asan
+	cd build-asan && ctest --output-on-failure --parallel 2 --timeout 1200
+
+bench:
+	scripts/setup.sh bench
+	scripts/bench.sh
+
+fuzz:
+	scripts/setup.sh fuzz
+	scripts/fuzz.sh
+
+screenshots: build
+	scripts/screenshots.sh
+
+clean:
+	rm -rf build build-asan build-bench build-fuzz
