@@ -1,0 +1,125 @@
+// The top-level window: the emulated handheld screen. From top to bottom the navigation bar, the
+// work area (the main view, covered by full-screen dialogs while they run) and the menu bar; the
+// input panel floats above the menu bar while raised.
+//
+// The window's size is the screen size: 240 by 320 unless QUIDORA_SCREEN=WxH says otherwise.
+// Resizing the window is the handheld's rotation: ScreenSizeChanged tells the shell to run its
+// work-area change. The window's close button, SIGTERM (through TerminationSignal) and the
+// program's own Exit all come here as the close request, which the shell's handler may accept
+// or refuse.
+#pragma once
+
+#include <QPointer>
+#include <QSize>
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <vector>
+
+#include "platform/ui/help_launcher.h"
+
+class QStackedLayout;
+
+namespace quidora::ui {
+
+class FullScreenDialog;
+class InputPanel;
+class MenuBar;
+class NavigationBar;
+
+class DeviceScreen : public QWidget {
+  Q_OBJECT
+
+ public:
+  static constexpr QSize kDefaultScreenSize{240, 320};
+
+  explicit DeviceScreen(QSize screenSize = ScreenSizeFromEnvironment(), QWidget* parent = nullptr);
+  ~DeviceScreen() override;
+
+  // QUIDORA_SCREEN=WxH (for example 320x240) when it is set and sensible, else 240 by 320.
+  static QSize ScreenSizeFromEnvironment();
+  // Parses "WxH"; an invalid or absurd size gives an empty QSize.
+  static QSize ParseScreenSize(const QString& text);
+
+  // The current screen size in (logical) pixels. IsWideLayout reads this.
+  QSize ScreenSize() const { return size(); }
+  // Rotates (or resizes) the screen, as the user's resize of the window does.
+  void SetScreenSize(QSize size);
+
+  // The program's title in the navigation bar while no dialog runs.
+  void SetTitle(const QString& title);
+
+  // The view shown in the work area while no dialog runs (the screen takes ownership).
+  void SetMainView(QWidget* view);
+  QWidget* MainView() const { return mainView_; }
+  // The work area; full-screen dialogs and the main view fill it.
+  QWidget* WorkArea() const { return workArea_; }
+
+  MenuBar& Menu() const { return *menuBar_; }
+  InputPanel& Panel() const { return *inputPanel_; }
+  NavigationBar& Navigation() const { return *navigationBar_; }
+
+  // The innermost running dialog, or nullptr; and all running dialogs, outermost first.
+  FullScreenDialog* CurrentDialog() const;
+  std::vector<FullScreenDialog*> RunningDialogs() const;
+
+  // Help: F1 anywhere in the screen shows the innermost dialog's topic, or the main topic.
+  void SetMainHelpTopic(const QString& commandLine) { mainHelpTopic_ = commandLine; }
+  QString CurrentHelpTopic() const;
+  void ShowHelp(const QString& commandLine) const { help_.ShowHelp(commandLine); }
+  HelpLauncher& Help() { return help_; }
+
+  // The close request. The handler runs when the user closes the window, on SIGTERM and on
+  // RequestClose(); it returns true to let the window close. Without a handler the window
+  // closes. Dialogs still running are ended with FullScreenDialog::kAbandoned first, and the
+  // handler runs once their callers have returned to the event loop.
+  using CloseHandler = std::function<bool()>;
+  void SetCloseHandler(CloseHandler handler) { closeHandler_ = std::move(handler); }
+  void RequestClose();
+  // Posts the close request to run from the event loop (the "Exit" command).
+  void PostCloseRequest();
+  bool IsClosing() const { return closing_; }
+
+  // Brings the window to the front (a second copy asked for it).
+  void BringToFront();
+
+ signals:
+  // The screen's size changed (rotation): the shell runs its work-area change.
+  void ScreenSizeChanged(QSize size);
+  // A full-screen dialog is on the screen and its loop is about to start. Tests drive it here.
+  void DialogOpened(FullScreenDialog* dialog);
+  // A dialog has left the screen with its end code.
+  void DialogClosed(FullScreenDialog* dialog, int code);
+  // The window was activated or deactivated.
+  void ActivationChanged(bool active);
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+ private:
+  friend class FullScreenDialog;
+  void PushDialog(FullScreenDialog* dialog);
+  void PopDialog(FullScreenDialog* dialog, int code);
+  void ShowTopPage();
+  void PlaceInputPanel();
+  void RunCloseHandler();
+
+  NavigationBar* navigationBar_ = nullptr;
+  QWidget* workArea_ = nullptr;
+  QStackedLayout* workStack_ = nullptr;
+  MenuBar* menuBar_ = nullptr;
+  InputPanel* inputPanel_ = nullptr;
+  QPointer<QWidget> mainView_;
+  std::vector<FullScreenDialog*> dialogs_;
+  QString title_;
+  QString mainHelpTopic_;
+  HelpLauncher help_;
+  CloseHandler closeHandler_;
+  QSize announcedSize_;
+  bool closing_ = false;
+  bool closeAccepted_ = false;
+};
+
+}  // namespace quidora::ui

@@ -1,0 +1,80 @@
+// A modal dialog that fills the work area of the device screen while it runs, with its title and
+// OK/Done button in the navigation bar. Exec() shows it over whatever the work area showed (the
+// account view or another dialog) and runs a nested event loop until End(code); the previous
+// page comes back when it ends.
+//
+// Writing one: derive, build the controls in the constructor (tag them with SetControlId), lay
+// them out in resizeEvent from the screen size (the work area is resized on rotation), put the
+// opening steps into OnOpened(), the OK logic into OnTitleOk() and the button handlers, and end
+// with End(code). F1 inside it starts the help viewer with HelpTopic().
+//
+// Testing one: connect to DeviceScreen::DialogOpened (or use the dialog driver of the UI test
+// support); the handler runs after OnOpened() and before the loop starts, so it can click
+// controls found with FindControl<T>(dialog, id) and the dialog may end right there.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+class QEventLoop;
+
+namespace quidora::ui {
+
+class DeviceScreen;
+
+class FullScreenDialog : public QWidget {
+  Q_OBJECT
+
+ public:
+  // The end code of a dialog ended by the program rather than by the user: the close request
+  // arrived while it ran, or it was destroyed while running.
+  static constexpr int kAbandoned = 0;
+  // The Done button's command; the default OnTitleOk() ends with it.
+  static constexpr int kDone = 1;
+
+  FullScreenDialog(DeviceScreen& screen, const QString& title, const QString& helpTopic);
+  ~FullScreenDialog() override;
+
+  // Shows the dialog and returns its end code once it has ended. A dialog already running, or
+  // one started while the screen is closing, returns kAbandoned at once.
+  int Exec();
+  // Ends the running dialog with `code`. Safe before the loop starts (the dialog then ends as
+  // soon as Exec reaches it) and after the end (ignored).
+  void End(int code);
+
+  bool IsRunning() const { return run_ != nullptr; }
+  QString Title() const { return title_; }
+  void SetTitle(const QString& title);
+  QString HelpTopic() const { return helpTopic_; }
+  void SetHelpTopic(const QString& topic) { helpTopic_ = topic; }
+  // The text of the navigation-bar button: "OK" by default, "Done" for dialogs without fields;
+  // empty hides it.
+  QString TitleButtonText() const { return titleButtonText_; }
+  void SetTitleButtonText(const QString& text);
+
+  DeviceScreen& Screen() const { return screen_; }
+
+  // What the title-bar button does. The default ends with kDone.
+  virtual void OnTitleOk();
+  // What F1 does. The default starts the help viewer with HelpTopic().
+  virtual void OnHelp();
+
+ signals:
+  void Ended(int code);
+
+ protected:
+  // Runs each time Exec has put the dialog on the screen, before the open hook and the loop:
+  // fill the controls, set the focus, raise or lower the input panel here.
+  virtual void OnOpened() {}
+
+ private:
+  struct Run;
+
+  DeviceScreen& screen_;
+  QString title_;
+  QString helpTopic_;
+  QString titleButtonText_;
+  Run* run_ = nullptr;
+};
+
+}  // namespace quidora::ui
