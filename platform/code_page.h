@@ -1,0 +1,13 @@
+// The device's ANSI code page, Windows-1252, for ASCII export.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace quidora::platform {
+
+// One byte per 16-bit unit: characters of Windows-1252 become their byte, everything else
+// (including each half of a surrogate pair) becomes '?'.
+std::string EncodeWindows1252(std::u16string_view text);
+
+}  // namespace quidora::platform

@@ -1,0 +1,81 @@
+// Typed record properties of the object store and their stored encoding.
+//
+// A property identifier is (number << 16) | value type. Two value types carry meaning for the
+// program: UI4 (19, an unsigned 32-bit number) and LPWSTR (31, a 16-bit text). Values of any other
+// type are kept as the bytes they were written with, so a record written by a later version comes
+// back unchanged.
+//
+// Stored encoding of one record (the `props` column of the volume), little-endian throughout:
+//
+//   record   := count:varint property*count
+//   property := id:u32 payload
+//   payload  := u32                      when type(id) == 19 (UI4)
+//             | units:varint u16*units   when type(id) == 31 (LPWSTR), no terminator stored
+//             | bytes:varint u8*bytes    for every other type
+//   varint   := unsigned LEB128, at most 5 bytes, value below 2^32
+//
+// Decoding is strict: a truncated property, a length that runs past the end, an over-long varint
+// or bytes left over after the last property make the whole record unreadable.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quidora::platform {
+
+using PropId = std::uint32_t;
+using Oid = std::uint32_t;  // object identifier of a database or a record; 0 means none
+
+inline constexpr std::uint16_t kTypeUi4 = 19;     // CEVT_UI4
+inline constexpr std::uint16_t kTypeLpwstr = 31;  // CEVT_LPWSTR
+
+constexpr PropId MakePropId(std::uint16_t number, std::uint16_t type) {
+  return (static_cast<PropId>(number) << 16) | type;
+}
+constexpr std::uint16_t PropType(PropId id) {
+  return static_cast<std::uint16_t>(id & 0xFFFFu);
+}
+constexpr std::uint16_t PropNumber(PropId id) {
+  return static_cast<std::uint16_t>(id >> 16);
+}
+
+// The sort key of every database: property 0, UI4.
+inline constexpr PropId kKeyPropId = MakePropId(0, kTypeUi4);
+
+// One property value. Which member holds the value follows the identifier's type: `number` for
+// UI4, `text` for LPWSTR, `raw` for anything else; the other members are left empty.
+struct PropValue {
+  PropId id = 0;
+  std::uint32_t number = 0;
+  std::u16string text;
+  std::vector<std::uint8_t> raw;
+
+  static PropValue Ui4(PropId id, std::uint32_t value);
+  static PropValue Text(PropId id, std::u16string_view value);
+  static PropValue Raw(PropId id, std::span<const std::uint8_t> bytes);
+
+  friend bool operator==(const PropValue&, const PropValue&) = default;
+};
+
+// The properties of one record, in the order they were written.
+using Record = std::vector<PropValue>;
+
+// Appends the stored encoding of `props` to `out`.
+void EncodeRecord(std::span<const PropValue> props, std::vector<std::uint8_t>& out);
+
+// Decodes a stored record into `out`, reusing its elements' storage (a sequential read keeps one
+// Record and allocates only when a record is larger than any before). False when `bytes` is not a
+// well-formed record; `out` is then unspecified.
+bool DecodeRecord(std::span<const std::uint8_t> bytes, Record& out);
+
+// The value of the first UI4 property 0 of a record, the key it sorts by.
+struct SortKey {
+  bool present = false;
+  std::uint32_t value = 0;
+};
+SortKey SortKeyOf(std::span<const PropValue> props);
+
+}  // namespace quidora::platform
