@@ -1,0 +1,106 @@
+#include "store/databases.h"
+
+#include <utility>
+
+#include "store/database_layout.h"
+#include "store/store_messages.h"
+
+namespace quidora {
+
+Databases::Databases(std::filesystem::path volumeFile, const platform::Clock& clock,
+                     platform::IoFaults* faults)
+    : volumeFile_(std::move(volumeFile)),
+      faults_(faults),
+      clock_(clock),
+      money_(store::kMoneyDatabaseName),
+      accounts_(store::kAccountsDatabaseName),
+      categories_(store::kCategoriesDatabaseName) {}
+
+Databases::~Databases() {
+  CloseAll();
+}
+
+bool Databases::OpenVolume() {
+  if (volume_) return true;
+  platform::ObjectStore::OpenResult opened =
+      platform::ObjectStore::OpenVolume(volumeFile_, faults_);
+  volumeStatus_ = opened.status;
+  volumeDetail_ = std::move(opened.detail);
+  volume_ = std::move(opened.store);
+  return volume_ != nullptr;
+}
+
+void Databases::CloseAll() {
+  money_.Close();
+  accounts_.Close();
+  categories_.Close();
+}
+
+platform::OpenStatus Databases::Reopen(DatabaseSlot& slot) {
+  slot.Close();
+  if (!volume_) return platform::OpenStatus::Failed;
+  platform::OpenedDatabase opened = volume_->OpenDatabase(slot.name, platform::kKeyPropId);
+  if (opened.status == platform::OpenStatus::Opened) {
+    slot.oid = opened.oid;
+    slot.handle = std::move(opened.handle);
+  }
+  return opened.status;
+}
+
+bool Databases::EnsureOpen(DatabaseSlot& slot) {
+  return slot.IsOpen() || Reopen(slot) == platform::OpenStatus::Opened;
+}
+
+StoreBatch::StoreBatch(Databases& store, StringId failureText, std::u16string_view databaseName)
+    : store_(store),
+      transaction_(store.VolumeIsOpen() ? store.Volume().BeginTransaction()
+                                        : platform::Transaction()),
+      failureText_(failureText),
+      databaseName_(databaseName) {
+  outermost_ = store_.batchDepth_ == 0;
+  if (outermost_) store_.batchBroken_ = false;
+  ++store_.batchDepth_;
+  // Without a transaction the operations would each be stored on their own: refuse them all.
+  if (!transaction_.IsActive()) store_.batchBroken_ = true;
+}
+
+StoreBatch::~StoreBatch() {
+  if (!ended_) Rollback();
+}
+
+void StoreBatch::End() {
+  ended_ = true;
+  --store_.batchDepth_;
+  if (outermost_) store_.batchBroken_ = false;
+}
+
+bool StoreBatch::Commit(MessageService& ui) {
+  if (ended_) return false;
+  if (store_.batchBroken_) {
+    // The failing operation has been reported; storing part of the batch is not an option.
+    const bool transactionStarted = transaction_.IsActive();
+    transaction_.Rollback();
+    End();
+    if (!transactionStarted) ShowNamed(ui, failureText_, databaseName_);
+    return false;
+  }
+  const bool stored = transaction_.Commit();
+  if (!stored) {
+    transaction_.Rollback();
+    // An inner batch that cannot be folded in leaves the outer one unable to store anything.
+    if (!outermost_) store_.batchBroken_ = true;
+    End();
+    ShowNamed(ui, failureText_, databaseName_);
+    return false;
+  }
+  End();
+  return true;
+}
+
+void StoreBatch::Rollback() {
+  if (ended_) return;
+  transaction_.Rollback();
+  End();
+}
+
+}  // namespace quidora

@@ -1,0 +1,31 @@
+// Money, account and category records as the property lists stored in their databases, and
+// back. Unknown properties of a stored record are ignored on read.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+
+#include "core/account_record.h"
+#include "core/money_record.h"
+#include "platform/property.h"
+
+namespace quidora {
+
+// All nine properties of a money record, key first, with `key` as property 0. A memo the
+// record does not hold at all is written as one space.
+std::array<platform::PropValue, 9> MoneyProperties(const MoneyRecord& record, std::uint32_t key);
+// All six properties of an account record, key first. A missing name or description is
+// written as one space.
+std::array<platform::PropValue, 6> AccountProperties(const AccountRecord& record,
+                                                     std::uint32_t key);
+std::array<platform::PropValue, 2> CategoryProperties(std::uint32_t position,
+                                                      std::u16string_view name);
+
+// Fills a reset record from stored properties: key, account key, type and amount as read, the
+// amount texts built from the amount, category and memo through their setters, the date from
+// day, month and year (a refused date leaves the record without date texts).
+void FillMoneyRecord(std::span<const platform::PropValue> props, MoneyRecord& record);
+void FillAccountRecord(std::span<const platform::PropValue> props, AccountRecord& record);
+
+}  // namespace quidora
