@@ -44,6 +44,10 @@ class AccountRecord {
   std::u16string_view Description() const { return description_.view(); }
   bool HasDescription() const { return description_.has_value(); }
 
+  // Rebuilds the date number and texts from the calendar date, as a newly made copy gets
+  // them from CopyFrom. Lists use it when they take a record over instead of copying it.
+  void RebuildTexts() { date_.Rebuild(); }
+
   std::uint32_t key = 0;
   std::int32_t balance = 0;  // cents; computed by AccountBalances, never stored
 

@@ -75,16 +75,20 @@ class MoneyRecord {
   // Construct and Reset until an amount is set.
   FormattedText AmountText(std::uint32_t grouping) const;
 
+  // Rebuilds the date number and texts from the calendar date and the amount texts from
+  // `amount`, as a newly made copy gets them from CopyFrom. Lists use it when they take a
+  // record over instead of copying it.
+  void RebuildTexts();
+
   std::uint32_t key = 0;
   std::uint32_t accountKey = 0;
   std::uint32_t type = kExpense;  // kIncome or kExpense; anything but 0 counts as an expense
   std::int32_t amount = 0;        // cents, never negative in a stored record
 
  private:
-  static constexpr std::int64_t kNoAmountTexts = INT64_MIN;
-
   RecordDate date_;
-  std::int64_t textCents_ = kNoAmountTexts;
+  bool hasAmountTexts_ = false;
+  std::int64_t textCents_ = 0;  // what the amount texts were last built from
   OwnedText category_;
   OwnedText memo_;
 };

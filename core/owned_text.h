@@ -31,8 +31,10 @@ class OwnedText {
   // The text; the empty view when the field is missing or empty.
   std::u16string_view view() const;
 
- private:
+  // The heap layout, opaque outside owned_text.cpp.
   struct Block;
+
+ private:
   Block* block_ = nullptr;
 };
 

@@ -17,6 +17,9 @@ class RecordDate {
   bool Set(const SystemTime& date);
   // Number 0 and empty texts; the calendar date stays.
   void Reset() { dateNumber_ = 0; }
+  // Number and texts as a newly made record gets them from Set(Date()): empty when the
+  // calendar date would be refused.
+  void Rebuild() { dateNumber_ = DateNumberOf(date_).value_or(0); }
 
   const SystemTime& Date() const { return date_; }
   std::uint32_t Number() const { return dateNumber_; }

@@ -91,6 +91,7 @@ class RecordList {
   Record* ReplaceForwardFromCursor(std::size_t position, const Record& record);
   template <typename Predicate>
   Record* FindFromHead(Predicate matches);
+  Record* FindAtPosition(std::size_t position);
 
   std::vector<Record> records_;
   std::size_t cursor_ = kNoCursor;

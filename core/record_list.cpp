@@ -1,0 +1,226 @@
+#include "core/record_list.h"
+
+#include <new>
+#include <utility>
+
+namespace quidora {
+
+template <typename Record>
+Record* RecordList<Record>::First() {
+  if (records_.empty()) return nullptr;
+  cursor_ = 0;
+  return &records_[cursor_];
+}
+
+template <typename Record>
+Record* RecordList<Record>::Last() {
+  if (records_.empty()) return nullptr;
+  return &records_.back();
+}
+
+template <typename Record>
+Record* RecordList<Record>::Next() {
+  if (records_.empty() || cursor_ + 1 >= records_.size()) return nullptr;
+  return &records_[++cursor_];
+}
+
+template <typename Record>
+Record* RecordList<Record>::Previous() {
+  if (records_.empty() || cursor_ == 0) return nullptr;
+  return &records_[--cursor_];
+}
+
+template <typename Record>
+Record* RecordList<Record>::Current() {
+  if (records_.empty()) return nullptr;
+  return &records_[cursor_];
+}
+
+template <typename Record>
+std::size_t RecordList<Record>::Count() {
+  if (!records_.empty()) cursor_ = 0;
+  return records_.size();
+}
+
+template <typename Record>
+void RecordList<Record>::Clear() {
+  // Swapped out rather than cleared so that the memory of a large list goes back at once.
+  std::vector<Record>().swap(records_);
+  cursor_ = kNoCursor;
+}
+
+template <typename Record>
+std::optional<std::size_t> RecordList<Record>::CursorPosition() const {
+  if (records_.empty()) return std::nullopt;
+  return cursor_;
+}
+
+template <typename Record>
+std::optional<std::size_t> RecordList<Record>::PositionOf(const Record* record) const {
+  for (std::size_t i = 0; i < records_.size(); ++i) {
+    if (&records_[i] == record) return i;
+  }
+  return std::nullopt;
+}
+
+template <typename Record>
+bool RecordList<Record>::Reorder(std::span<const std::size_t> order) {
+  if (order.size() != records_.size()) return false;
+  std::vector<bool> taken(order.size(), false);
+  for (std::size_t from : order) {
+    if (from >= order.size() || taken[from]) return false;
+    taken[from] = true;
+  }
+  std::vector<Record> reordered;
+  reordered.reserve(records_.size());
+  for (std::size_t from : order) reordered.push_back(std::move(records_[from]));
+  records_.swap(reordered);
+  if (!records_.empty()) cursor_ = records_.size() - 1;
+  return true;
+}
+
+template <typename Record>
+Record* RecordList<Record>::AppendCopy(const Record& record) {
+  Record node;
+  node.CopyFrom(record);
+  return AppendMoved(std::move(node));
+}
+
+template <typename Record>
+Record* RecordList<Record>::AppendMoved(Record&& record) {
+  try {
+    records_.push_back(std::move(record));
+  } catch (const std::bad_alloc&) {
+    return nullptr;  // the list is unchanged: records move without throwing
+  }
+  if constexpr (!std::is_same_v<Record, CategoryRecord>) records_.back().RebuildTexts();
+  cursor_ = records_.size() - 1;
+  return &records_.back();
+}
+
+template <typename Record>
+void RecordList<Record>::EraseAt(std::size_t position) {
+  records_.erase(records_.begin() + static_cast<std::ptrdiff_t>(position));
+  cursor_ = records_.empty() ? kNoCursor : 0;
+}
+
+template <typename Record>
+Record* RecordList<Record>::ReplaceForwardFromCursor(std::size_t position, const Record& record) {
+  if (records_.empty() || position < cursor_ || position >= records_.size()) return nullptr;
+  records_[position].CopyFrom(record);
+  cursor_ = position;
+  return &records_[position];
+}
+
+template <typename Record>
+template <typename Predicate>
+Record* RecordList<Record>::FindFromHead(Predicate matches) {
+  if (records_.empty()) return nullptr;
+  for (std::size_t i = 0; i < records_.size(); ++i) {
+    if (matches(records_[i])) {
+      cursor_ = i;
+      return &records_[i];
+    }
+  }
+  cursor_ = 0;
+  return nullptr;
+}
+
+template <typename Record>
+Record* RecordList<Record>::FindAtPosition(std::size_t position) {
+  if (records_.empty()) return nullptr;
+  // Positions are indices: found at once, with the cursor left as a walk from the head would.
+  cursor_ = position < records_.size() ? position : 0;
+  return position < records_.size() ? &records_[position] : nullptr;
+}
+
+template class RecordList<MoneyRecord>;
+template class RecordList<AccountRecord>;
+template class RecordList<CategoryRecord>;
+
+// Money list
+
+bool MoneyList::RemoveAt(std::size_t position) {
+  if (records_.empty()) return true;
+  if (position >= records_.size()) return false;
+  EraseAt(position);
+  return true;
+}
+
+MoneyRecord* MoneyList::FindByPosition(std::size_t position) {
+  return FindAtPosition(position);
+}
+
+MoneyRecord* MoneyList::FindByDateNumber(std::uint32_t dateNumber) {
+  return FindFromHead([&](const MoneyRecord& r) { return r.DateNumber() == dateNumber; });
+}
+
+MoneyRecord* MoneyList::ReplaceAt(std::size_t position, const MoneyRecord& record) {
+  return ReplaceForwardFromCursor(position, record);
+}
+
+// Account list
+
+bool AccountList::RemoveAt(std::size_t position) {
+  if (records_.empty()) return true;
+  if (position >= records_.size()) return false;
+  EraseAt(position);
+  return true;
+}
+
+AccountRecord* AccountList::FindByPosition(std::size_t position) {
+  return FindAtPosition(position);
+}
+
+AccountRecord* AccountList::FindByName(std::u16string_view name) {
+  if (name.empty()) return nullptr;
+  return FindFromHead([&](const AccountRecord& r) { return r.HasName() && r.Name() == name; });
+}
+
+AccountRecord* AccountList::FindByDateNumber(std::uint32_t dateNumber) {
+  return FindFromHead([&](const AccountRecord& r) { return r.DateNumber() == dateNumber; });
+}
+
+AccountRecord* AccountList::FindByBalance(std::int32_t balance) {
+  return FindFromHead([&](const AccountRecord& r) { return r.balance == balance; });
+}
+
+AccountRecord* AccountList::ReplaceAt(std::size_t position, const AccountRecord& record) {
+  return ReplaceForwardFromCursor(position, record);
+}
+
+// Category list
+
+CategoryRecord* CategoryList::Append(const CategoryRecord& record) {
+  // Refused before copying: a category without a name could never be found or sorted.
+  if (!record.HasName() || FindByName(record.Name()) != nullptr) return nullptr;
+  return AppendCopy(record);
+}
+
+CategoryRecord* CategoryList::Append(CategoryRecord&& record) {
+  if (!record.HasName() || FindByName(record.Name()) != nullptr) return nullptr;
+  return AppendMoved(std::move(record));
+}
+
+bool CategoryList::RemoveAt(std::size_t position) {
+  if (records_.empty() || position >= records_.size()) return false;
+  EraseAt(position);
+  return true;
+}
+
+bool CategoryList::RemoveByName(std::u16string_view name) {
+  if (FindByName(name) == nullptr) return false;
+  EraseAt(cursor_);
+  return true;
+}
+
+CategoryRecord* CategoryList::FindByName(std::u16string_view name) {
+  if (name.empty()) return nullptr;
+  return FindFromHead([&](const CategoryRecord& r) { return r.HasName() && r.Name() == name; });
+}
+
+CategoryRecord* CategoryList::FindByTotal(std::int32_t total) {
+  return FindFromHead([&](const CategoryRecord& r) { return r.total == total; });
+}
+
+}  // namespace quidora

@@ -1,0 +1,148 @@
+#include "core/sorts.h"
+
+#include <algorithm>
+#include <new>
+#include <numeric>
+#include <vector>
+
+#include "core/unicode_text.h"
+#include "resources/strings/string_table.h"
+
+namespace quidora {
+namespace {
+
+bool IsDescending(std::uint32_t direction) {
+  return direction == kDescending;
+}
+
+void ShowFailure(MessageService& messages, StringId failure) {
+  messages.Show(LoadString(failure), MessageIcon::Exclamation);
+}
+
+// Sorts the (key, position) pairs packed into 64-bit numbers: the key, made unsigned with its
+// order kept, above the position. Every number is distinct, so a plain sort is stable by
+// position, and sorting flat numbers is several times faster than sorting records.
+template <typename List, typename KeyOf>
+bool SortByNumber(List& list, std::uint32_t direction, MessageService& messages, StringId failure,
+                  KeyOf keyOf) {
+  const std::size_t count = list.size();
+  if (count == 0) return true;
+  try {
+    std::vector<std::size_t> order(count);
+    if (count <= UINT32_MAX) {
+      std::vector<std::uint64_t> keyed(count);
+      for (std::size_t i = 0; i < count; ++i) {
+        const std::uint32_t key = static_cast<std::uint32_t>(keyOf(list[i])) ^ 0x80000000u;
+        keyed[i] = (static_cast<std::uint64_t>(key) << 32) | i;
+      }
+      std::sort(keyed.begin(), keyed.end());
+      for (std::size_t i = 0; i < count; ++i) order[i] = keyed[i] & 0xFFFFFFFFu;
+    } else {
+      std::iota(order.begin(), order.end(), std::size_t{0});
+      std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return keyOf(list[a]) < keyOf(list[b]);
+      });
+    }
+    if (IsDescending(direction)) std::reverse(order.begin(), order.end());
+    list.Reorder(order);
+  } catch (const std::bad_alloc&) {
+    ShowFailure(messages, failure);
+    return false;
+  }
+  return true;
+}
+
+template <typename List>
+bool SortByName(List& list, std::uint32_t direction, MessageService& messages, StringId failure) {
+  const std::size_t count = list.size();
+  if (count == 0) return true;
+  for (const auto& record : list) {
+    if (!record.HasName()) {
+      ShowFailure(messages, failure);
+      return false;
+    }
+  }
+  try {
+    std::vector<std::size_t> order(count);
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    // Stable, so that names differing only in case, or equal names in a damaged list, keep
+    // their order and every record is kept.
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+      return CompareNamesIgnoringCase(list[a].Name(), list[b].Name()) < 0;
+    });
+    if (IsDescending(direction)) std::reverse(order.begin(), order.end());
+    list.Reorder(order);
+  } catch (const std::bad_alloc&) {
+    ShowFailure(messages, failure);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int CompareNamesIgnoringCase(std::u16string_view a, std::u16string_view b) {
+  std::size_t i = 0;
+  std::size_t j = 0;
+  while (i < a.size() && j < b.size()) {
+    const unicode::Decoded ca = unicode::DecodeAt(a, i);
+    const unicode::Decoded cb = unicode::DecodeAt(b, j);
+    const char32_t la = unicode::ToLower(ca.codePoint);
+    const char32_t lb = unicode::ToLower(cb.codePoint);
+    if (la != lb) return la < lb ? -1 : 1;
+    i += ca.units;
+    j += cb.units;
+  }
+  if (i < a.size()) return 1;
+  if (j < b.size()) return -1;
+  return 0;
+}
+
+bool SortMoneyByDate(MoneyList& list, std::uint32_t direction, MessageService& messages) {
+  return SortByNumber(
+      list, direction, messages, StringId::SortRecordsError,
+      [](const MoneyRecord& r) { return static_cast<std::int32_t>(r.DateNumber()); });
+}
+
+bool SortCategoriesByName(CategoryList& list, std::uint32_t direction, MessageService& messages) {
+  return SortByName(list, direction, messages, StringId::SortCategoriesNameError);
+}
+
+bool SortCategoriesByTotal(CategoryList& list, std::uint32_t direction, MessageService& messages) {
+  return SortByNumber(list, direction, messages, StringId::SortTransactionsError,
+                      [](const CategoryRecord& r) { return r.total; });
+}
+
+bool SortAccountsBookByName(AccountList& list, std::uint32_t direction, MessageService& messages) {
+  return SortByName(list, direction, messages, StringId::SortRecordsError);
+}
+
+bool SortAccountsBookByDate(AccountList& list, std::uint32_t direction, MessageService& messages) {
+  return SortByNumber(
+      list, direction, messages, StringId::SortRecordsError,
+      [](const AccountRecord& r) { return static_cast<std::int32_t>(r.DateNumber()); });
+}
+
+bool SortBalanceByName(AccountList& list, std::uint32_t direction, MessageService& messages) {
+  return SortByName(list, direction, messages, StringId::SortRecordsError);
+}
+
+bool SortBalanceByAmount(AccountList& list, std::uint32_t direction, MessageService& messages) {
+  return SortByNumber(list, direction, messages, StringId::SortAccountsError,
+                      [](const AccountRecord& r) { return r.balance; });
+}
+
+ColumnTap TapColumn(std::uint32_t tappedImage, std::uint32_t direction,
+                    std::uint32_t tappedColumn) {
+  ColumnTap tap{direction, tappedColumn, direction, kNoOrder};
+  if (tappedImage == kAscending) {
+    tap.direction = kDescending;
+    tap.tappedImage = kDescending;
+  } else if (tappedImage == kDescending) {
+    tap.direction = kAscending;
+    tap.tappedImage = kAscending;
+  }
+  return tap;
+}
+
+}  // namespace quidora
