@@ -101,10 +101,13 @@ class DeviceScreen : public QWidget {
  private:
   friend class FullScreenDialog;
   void PushDialog(FullScreenDialog* dialog);
-  void PopDialog(FullScreenDialog* dialog, int code);
+  // `announce` is false while the dialog is being destroyed.
+  void PopDialog(FullScreenDialog* dialog, int code, bool announce);
   void ShowTopPage();
   void PlaceInputPanel();
   void RunCloseHandler();
+  void RunCloseHandlerWhenUnwound();
+  void OnHelpKey();
 
   NavigationBar* navigationBar_ = nullptr;
   QWidget* workArea_ = nullptr;

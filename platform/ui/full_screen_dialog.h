@@ -68,7 +68,10 @@ class FullScreenDialog : public QWidget {
   virtual void OnOpened() {}
 
  private:
+  friend class DeviceScreen;
   struct Run;
+  // The screen is going away under a running dialog: end its run without touching the screen.
+  void Abandon();
 
   DeviceScreen& screen_;
   QString title_;

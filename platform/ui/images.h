@@ -11,7 +11,11 @@ namespace quidora::ui {
 
 inline constexpr int kImageSize = 16;
 
-enum ToolbarImage { kEditCategoriesImage = 0, kTransactionsReportImage = 1, kUndoDeletingImage = 2 };
+enum ToolbarImage {
+  kEditCategoriesImage = 0,
+  kTransactionsReportImage = 1,
+  kUndoDeletingImage = 2
+};
 inline constexpr int kToolbarImageCount = 3;
 
 enum ListImage {
@@ -21,7 +25,7 @@ enum ListImage {
   kExpenseImage = 3,    // red downward triangle
   kIncomeImage = 4,     // green upward triangle
   kBlankImage = 5,
-  kDoubleBarImage = 6   // green double bar
+  kDoubleBarImage = 6  // green double bar
 };
 inline constexpr int kListImageCount = 7;
 

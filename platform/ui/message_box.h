@@ -21,8 +21,8 @@ class MessageBox : public QDialog {
   static constexpr int kYesId = 6;
   static constexpr int kNoId = 7;
 
-  MessageBox(const QString& caption, const QString& text, MessageIcon icon,
-             MessageButtons buttons, QWidget* parent = nullptr);
+  MessageBox(const QString& caption, const QString& text, MessageIcon icon, MessageButtons buttons,
+             QWidget* parent = nullptr);
 
   // Sizes the box to fit `screen` (global coordinates) and centres it there.
   void PlaceInside(const QRect& screen);

@@ -20,6 +20,8 @@ inline std::u16string ToU16String(const QString& text) {
 }
 
 // A string-table entry as a QString.
-inline QString LoadQString(StringId id) { return ToQString(LoadString(id)); }
+inline QString LoadQString(StringId id) {
+  return ToQString(LoadString(id));
+}
 
 }  // namespace quidora::ui

@@ -1,0 +1,103 @@
+#include "platform/ui/full_screen_dialog.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QPointer>
+
+#include "platform/ui/accessibility.h"
+#include "platform/ui/device_screen.h"
+
+namespace quidora::ui {
+
+// The state of one Exec, kept on Exec's stack so that it outlives the dialog if the dialog is
+// destroyed while it runs.
+struct FullScreenDialog::Run {
+  bool finished = false;
+  bool dialogGone = false;
+  int code = kAbandoned;
+  QEventLoop* loop = nullptr;
+};
+
+FullScreenDialog::FullScreenDialog(DeviceScreen& screen, const QString& title,
+                                   const QString& helpTopic)
+    : QWidget(screen.WorkArea()),
+      screen_(screen),
+      title_(title),
+      helpTopic_(helpTopic),
+      titleButtonText_(tr("OK")) {
+  setAccessibleName(title);
+  setAutoFillBackground(true);
+  hide();
+}
+
+FullScreenDialog::~FullScreenDialog() {
+  if (run_ != nullptr) {
+    run_->dialogGone = true;
+    run_->finished = true;
+    if (run_->loop != nullptr) run_->loop->quit();
+    screen_.PopDialog(this, run_->code, false);
+  }
+}
+
+void FullScreenDialog::Abandon() {
+  if (run_ == nullptr) return;
+  run_->dialogGone = true;
+  run_->finished = true;
+  if (run_->loop != nullptr) run_->loop->quit();
+  run_ = nullptr;
+}
+
+int FullScreenDialog::Exec() {
+  if (run_ != nullptr || screen_.IsClosing()) return kAbandoned;
+  Run run;
+  run_ = &run;
+  QPointer<QWidget> focusBefore = QApplication::focusWidget();
+  QPointer<FullScreenDialog> self(this);
+
+  screen_.PushDialog(this);
+  OnOpened();
+  if (!run.dialogGone) NameControls(this);
+  // The hook runs before the loop; a dialog ended in it never enters the loop.
+  if (!run.finished) emit screen_.DialogOpened(this);
+  if (!run.finished) {
+    QEventLoop loop;
+    run.loop = &loop;
+    loop.exec(QEventLoop::DialogExec);
+    run.loop = nullptr;
+  }
+  if (run.dialogGone || self.isNull()) return run.code;
+
+  run_ = nullptr;
+  screen_.PopDialog(this, run.code, true);
+  if (focusBefore) focusBefore->setFocus();
+  emit Ended(run.code);
+  return run.code;
+}
+
+void FullScreenDialog::End(int code) {
+  if (run_ == nullptr || run_->finished) return;
+  run_->finished = true;
+  run_->code = code;
+  if (run_->loop != nullptr) run_->loop->quit();
+}
+
+void FullScreenDialog::SetTitle(const QString& title) {
+  title_ = title;
+  setAccessibleName(title);
+  if (run_ != nullptr) screen_.ShowTopPage();
+}
+
+void FullScreenDialog::SetTitleButtonText(const QString& text) {
+  titleButtonText_ = text;
+  if (run_ != nullptr) screen_.ShowTopPage();
+}
+
+void FullScreenDialog::OnTitleOk() {
+  End(kDone);
+}
+
+void FullScreenDialog::OnHelp() {
+  screen_.ShowHelp(helpTopic_);
+}
+
+}  // namespace quidora::ui

@@ -1,0 +1,38 @@
+#include "platform/ui/help_launcher.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+
+namespace quidora::ui {
+namespace {
+
+constexpr char kHelpProgramName[] = "peghelp";
+
+void StartDetached(const QString& program, const QStringList& arguments) {
+  // Arguments go straight to exec: the command line is never seen by a shell.
+  QProcess::startDetached(program, arguments);
+}
+
+}  // namespace
+
+HelpLauncher::HelpLauncher() : starter_(StartDetached) {}
+
+HelpLauncher::HelpLauncher(ProcessStarter starter) : starter_(std::move(starter)) {}
+
+void HelpLauncher::ShowHelp(const QString& commandLine) const {
+  if (starter_) starter_(HelpProgram(), QStringList{commandLine});
+}
+
+QString HelpLauncher::HelpProgram() {
+  const QString beside =
+      QDir(QCoreApplication::applicationDirPath()).filePath(QString::fromLatin1(kHelpProgramName));
+  const QFileInfo besideInfo(beside);
+  if (besideInfo.isFile() && besideInfo.isExecutable()) return beside;
+  const QString onPath = QStandardPaths::findExecutable(QString::fromLatin1(kHelpProgramName));
+  return onPath.isEmpty() ? QString::fromLatin1(kHelpProgramName) : onPath;
+}
+
+}  // namespace quidora::ui
