@@ -42,6 +42,8 @@ class IoFaults {
   // Name of the SQLite file-system layer that consults this hook (used inside platform/ only).
   const std::string& VfsName() const;
 
+  struct Vfs;  // the SQLite layer (defined in io_faults.cpp)
+
  private:
   struct Plan {
     int remaining = -1;  // -1: never fail
@@ -49,7 +51,6 @@ class IoFaults {
     int count = 0;
   };
   std::array<Plan, 4> plans_{};
-  struct Vfs;
   std::unique_ptr<Vfs> vfs_;
 };
 

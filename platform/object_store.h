@@ -156,6 +156,7 @@ class Transaction {
 
  private:
   friend class ObjectStore;
+  friend class DatabaseHandle;
   Transaction(std::shared_ptr<detail::Volume> volume, int depth);
   std::shared_ptr<detail::Volume> volume_;
   int depth_ = 0;

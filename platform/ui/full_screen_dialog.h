@@ -43,6 +43,8 @@ class FullScreenDialog : public QWidget {
   void End(int code);
 
   bool IsRunning() const { return run_ != nullptr; }
+  // End was called for the current run: the dialog leaves the screen once its loop unwinds.
+  bool IsEnded() const;
   QString Title() const { return title_; }
   void SetTitle(const QString& title);
   QString HelpTopic() const { return helpTopic_; }

@@ -1,0 +1,144 @@
+#include "platform/locations.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <vector>
+
+namespace quidora::platform {
+namespace {
+
+std::optional<std::filesystem::path> AbsoluteVariable(const EnvironmentLookup& lookup,
+                                                      const char* name) {
+  const char* value = lookup(name);
+  if (value == nullptr || value[0] != '/') return std::nullopt;
+  return std::filesystem::path(value).lexically_normal();
+}
+
+bool EqualsIgnoringAsciiCase(std::u16string_view a, std::u16string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    auto fold = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; };
+    if (fold(a[i]) != fold(b[i])) return false;
+  }
+  return true;
+}
+
+// UTF-8 of a file name part; unpaired surrogates cannot be names here.
+std::optional<std::string> NamePartUtf8(std::u16string_view part) {
+  std::string out;
+  for (std::size_t i = 0; i < part.size(); ++i) {
+    std::uint32_t c = part[i];
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < part.size() && part[i + 1] >= 0xDC00 &&
+        part[i + 1] <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (part[i + 1] - 0xDC00u);
+      ++i;
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      return std::nullopt;
+    }
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      out += static_cast<char>(0xE0 | (c >> 12));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | (c >> 18));
+      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+std::optional<DeviceLocations> ResolveDeviceLocations(const EnvironmentLookup& lookup) {
+  DeviceLocations locations;
+  if (auto home = AbsoluteVariable(lookup, "QUIDORA_HOME")) {
+    locations.dataFolder = *home;
+    locations.business = *home / "Documents" / "Business";
+    locations.personal = *home / "Documents" / "Personal";
+  } else {
+    const auto userHome = AbsoluteVariable(lookup, "HOME");
+    if (!userHome) return std::nullopt;
+    const auto dataHome = AbsoluteVariable(lookup, "XDG_DATA_HOME");
+    locations.dataFolder = (dataHome ? *dataHome : *userHome / ".local" / "share") / "quidora";
+    locations.business = *userHome / "Documents" / "Quidora" / "Business";
+    locations.personal = *userHome / "Documents" / "Quidora" / "Personal";
+  }
+  locations.objectStore = locations.dataFolder / "objectstore.db";
+  locations.registry = locations.dataFolder / "registry.reg";
+  return locations;
+}
+
+std::optional<DeviceLocations> ResolveDeviceLocations() {
+  return ResolveDeviceLocations([](const char* name) { return std::getenv(name); });
+}
+
+bool MakePrivateFolders(const std::filesystem::path& folder) {
+  if (folder.empty()) return false;
+  struct stat info {};
+  if (::stat(folder.c_str(), &info) == 0) return S_ISDIR(info.st_mode);
+  if (errno != ENOENT) return false;
+  const std::filesystem::path parent = folder.parent_path();
+  if (!parent.empty() && parent != folder && !MakePrivateFolders(parent)) return false;
+  if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return false;
+  return ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool PrepareDevice(const DeviceLocations& locations) {
+  const bool data = MakePrivateFolders(locations.dataFolder);
+  const bool business = MakePrivateFolders(locations.business);
+  const bool personal = MakePrivateFolders(locations.personal);
+  return data && business && personal;
+}
+
+bool IsPlainWritableFolder(const std::filesystem::path& folder) {
+  struct stat info {};
+  if (::lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return false;
+  return ::access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+std::optional<std::filesystem::path> MapDevicePath(std::u16string_view devicePath,
+                                                   const DeviceLocations& locations) {
+  std::vector<std::u16string_view> parts;
+  if (devicePath.empty() || devicePath.front() != u'\\') return std::nullopt;
+  std::u16string_view rest = devicePath.substr(1);
+  while (true) {
+    const std::size_t slash = rest.find(u'\\');
+    parts.push_back(rest.substr(0, slash));
+    if (slash == std::u16string_view::npos) break;
+    rest = rest.substr(slash + 1);
+  }
+  if (parts.size() < 2 || !EqualsIgnoringAsciiCase(parts[0], u"My Documents")) {
+    return std::nullopt;
+  }
+  std::filesystem::path result;
+  if (EqualsIgnoringAsciiCase(parts[1], u"Business")) {
+    result = locations.business;
+  } else if (EqualsIgnoringAsciiCase(parts[1], u"Personal")) {
+    result = locations.personal;
+  } else {
+    return std::nullopt;
+  }
+  for (std::size_t i = 2; i < parts.size(); ++i) {
+    const std::u16string_view part = parts[i];
+    if (part.empty() || part == u"." || part == u".." ||
+        part.find_first_of(std::u16string_view(u"/\0", 2)) != std::u16string_view::npos) {
+      return std::nullopt;
+    }
+    const auto name = NamePartUtf8(part);
+    if (!name) return std::nullopt;
+    result /= *name;
+  }
+  return result;
+}
+
+}  // namespace quidora::platform

@@ -1,0 +1,429 @@
+// The registry's text form: parsing a file leniently and writing it back exactly.
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <optional>
+
+#include "platform/registry.h"
+
+namespace quidora::platform {
+namespace {
+
+constexpr std::array<std::pair<RegistryRoot, std::string_view>, 4> kRoots = {{
+    {RegistryRoot::LocalMachine, "HKEY_LOCAL_MACHINE"},
+    {RegistryRoot::CurrentUser, "HKEY_CURRENT_USER"},
+    {RegistryRoot::ClassesRoot, "HKEY_CLASSES_ROOT"},
+    {RegistryRoot::Users, "HKEY_USERS"},
+}};
+
+constexpr char kHex[] = "0123456789abcdef";
+
+void AppendUtf16AsUtf8(std::uint32_t c, std::string& out) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+bool IsHigh(char16_t c) {
+  return c >= 0xD800 && c <= 0xDBFF;
+}
+bool IsLow(char16_t c) {
+  return c >= 0xDC00 && c <= 0xDFFF;
+}
+
+void AppendEscapedUnit(char16_t unit, std::string& out) {
+  out += "\\u";
+  for (int shift = 12; shift >= 0; shift -= 4) out += kHex[(unit >> shift) & 0xF];
+}
+
+// A quoted text with every 16-bit unit kept: escapes for quote, backslash and control
+// characters, \uXXXX for unpaired surrogates.
+void AppendQuoted(std::u16string_view text, std::string& out) {
+  out += '"';
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    if (c == u'"') {
+      out += "\\\"";
+    } else if (c == u'\\') {
+      out += "\\\\";
+    } else if (c == u'\n') {
+      out += "\\n";
+    } else if (c == u'\r') {
+      out += "\\r";
+    } else if (c == u'\t') {
+      out += "\\t";
+    } else if (c < 0x20 || c == 0x7F) {
+      AppendEscapedUnit(c, out);
+    } else if (IsHigh(c) && i + 1 < text.size() && IsLow(text[i + 1])) {
+      AppendUtf16AsUtf8(0x10000 + ((c - 0xD800u) << 10) + (text[i + 1] - 0xDC00u), out);
+      ++i;
+    } else if (IsHigh(c) || IsLow(c)) {
+      AppendEscapedUnit(c, out);
+    } else {
+      AppendUtf16AsUtf8(c, out);
+    }
+  }
+  out += '"';
+}
+
+// Decodes one UTF-8 character at `pos` strictly (no overlong forms, no surrogates, nothing
+// above U+10FFFF). False on invalid bytes.
+bool NextCodePoint(std::string_view text, std::size_t& pos, std::uint32_t& c) {
+  const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(text[i]); };
+  const std::uint8_t lead = byte(pos);
+  int extra = 0;
+  std::uint32_t min = 0;
+  if (lead < 0x80) {
+    c = lead;
+    ++pos;
+    return true;
+  } else if ((lead & 0xE0) == 0xC0) {
+    extra = 1;
+    c = lead & 0x1Fu;
+    min = 0x80;
+  } else if ((lead & 0xF0) == 0xE0) {
+    extra = 2;
+    c = lead & 0x0Fu;
+    min = 0x800;
+  } else if ((lead & 0xF8) == 0xF0) {
+    extra = 3;
+    c = lead & 0x07u;
+    min = 0x10000;
+  } else {
+    return false;
+  }
+  if (pos + static_cast<std::size_t>(extra) >= text.size()) return false;
+  for (int i = 1; i <= extra; ++i) {
+    const std::uint8_t next = byte(pos + static_cast<std::size_t>(i));
+    if ((next & 0xC0) != 0x80) return false;
+    c = (c << 6) | (next & 0x3Fu);
+  }
+  if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return false;
+  pos += static_cast<std::size_t>(extra) + 1;
+  return true;
+}
+
+void AppendCodePoint(std::uint32_t c, std::u16string& out) {
+  if (c >= 0x10000) {
+    c -= 0x10000;
+    out += static_cast<char16_t>(0xD800 + (c >> 10));
+    out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+  } else {
+    out += static_cast<char16_t>(c);
+  }
+}
+
+bool DecodeUtf8(std::string_view text, std::u16string& out) {
+  out.clear();
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    std::uint32_t c = 0;
+    if (!NextCodePoint(text, pos, c)) return false;
+    AppendCodePoint(c, out);
+  }
+  return true;
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// Parses a quoted text starting at `pos` (which must be at the opening quote); leaves `pos`
+// after the closing quote.
+bool ParseQuoted(std::string_view line, std::size_t& pos, std::u16string& out) {
+  out.clear();
+  if (pos >= line.size() || line[pos] != '"') return false;
+  ++pos;
+  while (pos < line.size()) {
+    const char c = line[pos];
+    if (c == '"') {
+      ++pos;
+      return true;
+    }
+    if (c != '\\') {
+      std::uint32_t code = 0;
+      if (!NextCodePoint(line, pos, code)) return false;
+      AppendCodePoint(code, out);
+      continue;
+    }
+    if (pos + 1 >= line.size()) return false;
+    const char escaped = line[pos + 1];
+    pos += 2;
+    switch (escaped) {
+      case '\\':
+        out += u'\\';
+        break;
+      case '"':
+        out += u'"';
+        break;
+      case 'n':
+        out += u'\n';
+        break;
+      case 'r':
+        out += u'\r';
+        break;
+      case 't':
+        out += u'\t';
+        break;
+      case 'u': {
+        if (pos + 4 > line.size()) return false;
+        std::uint32_t unit = 0;
+        for (int i = 0; i < 4; ++i) {
+          const int digit = HexDigit(line[pos + static_cast<std::size_t>(i)]);
+          if (digit < 0) return false;
+          unit = unit << 4 | static_cast<std::uint32_t>(digit);
+        }
+        pos += 4;
+        out += static_cast<char16_t>(unit);
+        break;
+      }
+      default:
+        return false;
+    }
+  }
+  return false;
+}
+
+std::string_view Trim(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) {
+    text.remove_suffix(1);
+  }
+  return text;
+}
+
+bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
+  if (text.size() < prefix.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i) {
+    char a = text[i];
+    if (a >= 'a' && a <= 'z') a = static_cast<char>(a - 32);
+    char b = prefix[i];
+    if (b >= 'a' && b <= 'z') b = static_cast<char>(b - 32);
+    if (a != b) return false;
+  }
+  return true;
+}
+
+// "dword:hhhhhhhh", "hex(N):bb,bb" or "hex:bb,bb".
+bool ParseData(std::string_view text, RegistryValue& value) {
+  if (StartsWithIgnoringCase(text, "dword:")) {
+    const std::string_view digits = text.substr(6);
+    if (digits.empty() || digits.size() > 8) return false;
+    std::uint32_t number = 0;
+    for (char c : digits) {
+      const int digit = HexDigit(c);
+      if (digit < 0) return false;
+      number = number << 4 | static_cast<std::uint32_t>(digit);
+    }
+    value.type = kRegDword;
+    value.data = {static_cast<std::uint8_t>(number), static_cast<std::uint8_t>(number >> 8),
+                  static_cast<std::uint8_t>(number >> 16), static_cast<std::uint8_t>(number >> 24)};
+    return true;
+  }
+  if (!StartsWithIgnoringCase(text, "hex")) return false;
+  text.remove_prefix(3);
+  value.type = kRegBinary;
+  if (!text.empty() && text.front() == '(') {
+    const std::size_t close = text.find(')');
+    if (close == std::string_view::npos || close == 1) return false;
+    const std::string_view number = text.substr(1, close - 1);
+    std::uint32_t type = 0;
+    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), type);
+    if (error != std::errc() || end != number.data() + number.size()) return false;
+    value.type = type;
+    text.remove_prefix(close + 1);
+  }
+  if (text.empty() || text.front() != ':') return false;
+  text.remove_prefix(1);
+  value.data.clear();
+  while (!text.empty()) {
+    if (text.size() < 2) return false;
+    const int high = HexDigit(text[0]);
+    const int low = HexDigit(text[1]);
+    if (high < 0 || low < 0) return false;
+    value.data.push_back(static_cast<std::uint8_t>(high << 4 | low));
+    text.remove_prefix(2);
+    if (!text.empty()) {
+      if (text.front() != ',' || text.size() == 1) return false;
+      text.remove_prefix(1);
+    }
+  }
+  return true;
+}
+
+void AppendHex(const RegistryValue& value, std::string& out) {
+  out += "hex(" + std::to_string(value.type) + "):";
+  for (std::size_t i = 0; i < value.data.size(); ++i) {
+    if (i > 0) out += ',';
+    out += kHex[value.data[i] >> 4];
+    out += kHex[value.data[i] & 0xF];
+  }
+}
+
+// The text of a string value, when its data is exactly text plus one terminating zero unit.
+std::optional<std::u16string> CleanString(const RegistryValue& value) {
+  if (value.type != kRegString || value.data.size() < 2 || value.data.size() % 2 != 0) {
+    return std::nullopt;
+  }
+  std::u16string text;
+  const std::size_t units = value.data.size() / 2;
+  for (std::size_t i = 0; i < units; ++i) {
+    const auto unit = static_cast<char16_t>(value.data[2 * i] | value.data[2 * i + 1] << 8);
+    if (unit == 0) return i + 1 == units ? std::optional(text) : std::nullopt;
+    text += unit;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+namespace detail {
+// A key path as it may appear in the file: parts separated by '\', none empty, no control
+// characters and no unpaired surrogates.
+bool IsValidKeyPath(std::u16string_view path) {
+  if (path.empty() || path.front() == u'\\' || path.back() == u'\\') return false;
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    const char16_t c = path[i];
+    if (c < 0x20 || c == 0x7F) return false;
+    if (c == u'\\' && path[i + 1] == u'\\') return false;
+    if (IsHigh(c)) {
+      if (i + 1 >= path.size() || !IsLow(path[i + 1])) return false;
+      ++i;
+    } else if (IsLow(c)) {
+      return false;
+    }
+  }
+  return true;
+}
+}  // namespace detail
+
+void Registry::ParseText(std::string_view text) {
+  Key* current = nullptr;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    const std::string_view line = Trim(text.substr(start, end - start));
+    start = end + 1;
+    if (line.empty() || line.front() == ';') continue;
+
+    if (line.front() == '[') {
+      current = nullptr;
+      std::u16string name;
+      if (line.back() != ']' || !DecodeUtf8(line.substr(1, line.size() - 2), name)) {
+        ++damagedLines_;
+        continue;
+      }
+      const std::size_t slash = name.find(u'\\');
+      const std::u16string_view rootName = std::u16string_view(name).substr(0, slash);
+      const std::u16string path =
+          slash == std::u16string::npos ? std::u16string() : name.substr(slash + 1);
+      const auto root = std::find_if(kRoots.begin(), kRoots.end(), [&](const auto& entry) {
+        return std::equal(entry.second.begin(), entry.second.end(), rootName.begin(),
+                          rootName.end(), [](char a, char16_t b) {
+                            const char16_t upper = b >= u'a' && b <= u'z' ? char16_t(b - 32) : b;
+                            return static_cast<char16_t>(a) == upper;
+                          });
+      });
+      if (root == kRoots.end() || !detail::IsValidKeyPath(path)) {
+        ++damagedLines_;
+        continue;
+      }
+      current = FindKey(root->first, path);
+      if (current == nullptr) {
+        keys_.push_back(Key{root->first, path, {}});
+        current = &keys_.back();
+      }
+      continue;
+    }
+
+    std::size_t pos = 0;
+    std::u16string name;
+    RegistryValue value;
+    bool ok = current != nullptr && ParseQuoted(line, pos, name);
+    if (ok) {
+      std::string_view rest = Trim(line.substr(pos));
+      ok = !rest.empty() && rest.front() == '=';
+      if (ok) {
+        rest = Trim(rest.substr(1));
+        if (!rest.empty() && rest.front() == '"') {
+          std::size_t textPos = 0;
+          std::u16string data;
+          ok = ParseQuoted(rest, textPos, data) && textPos == rest.size();
+          if (ok) {
+            value.type = kRegString;
+            for (char16_t unit : data) {
+              value.data.push_back(static_cast<std::uint8_t>(unit));
+              value.data.push_back(static_cast<std::uint8_t>(unit >> 8));
+            }
+            value.data.push_back(0);
+            value.data.push_back(0);
+          }
+        } else {
+          ok = ParseData(rest, value);
+        }
+      }
+    }
+    if (!ok) {
+      ++damagedLines_;
+      continue;
+    }
+    const std::size_t index = static_cast<std::size_t>(current - keys_.data());
+    Set(index, name, std::move(value));
+  }
+  dirty_ = false;
+}
+
+std::string Registry::Serialize() const {
+  std::string out = "; Quidora device registry\n";
+  for (const Key& key : keys_) {
+    out += "\n[";
+    for (const auto& [root, name] : kRoots) {
+      if (root == key.root) out += name;
+    }
+    out += '\\';
+    for (std::size_t i = 0; i < key.path.size(); ++i) {
+      const char16_t c = key.path[i];
+      if (IsHigh(c) && i + 1 < key.path.size()) {
+        AppendUtf16AsUtf8(0x10000 + ((c - 0xD800u) << 10) + (key.path[i + 1] - 0xDC00u), out);
+        ++i;
+      } else {
+        AppendUtf16AsUtf8(c, out);
+      }
+    }
+    out += "]\n";
+    for (const Value& entry : key.values) {
+      AppendQuoted(entry.name, out);
+      out += '=';
+      const RegistryValue& value = entry.value;
+      if (value.type == kRegDword && value.data.size() == 4) {
+        const std::uint32_t number = *value.AsDword();
+        out += "dword:";
+        for (int shift = 28; shift >= 0; shift -= 4) out += kHex[(number >> shift) & 0xF];
+      } else if (auto text = CleanString(value)) {
+        AppendQuoted(*text, out);
+      } else {
+        AppendHex(value, out);
+      }
+      out += '\n';
+    }
+  }
+  return out;
+}
+
+}  // namespace quidora::platform
