@@ -201,6 +201,9 @@ void DeviceScreen::closeEvent(QCloseEvent* event) {
   }
   event->ignore();
   RequestClose();
+  // Accepted at once (no dialog was running): this event is the close; a close() from inside
+  // it would be ignored by Qt.
+  if (closeAccepted_) event->accept();
 }
 
 void DeviceScreen::RequestClose() {

@@ -74,7 +74,9 @@ int FullScreenDialog::Exec() {
   return run.code;
 }
 
-bool FullScreenDialog::IsEnded() const { return run_ != nullptr && run_->finished; }
+bool FullScreenDialog::IsEnded() const {
+  return run_ != nullptr && run_->finished;
+}
 
 void FullScreenDialog::End(int code) {
   if (run_ == nullptr || run_->finished) return;

@@ -212,7 +212,7 @@ void MenuBar::OpenPopup(int command) {
   // Upward from the button's top edge, kept inside the device screen's width.
   const QSize wanted = menu->sizeHint();
   const QRect screen(window()->mapToGlobal(QPoint(0, 0)), window()->size());
-  QPoint at = button->mapToGlobal(QPoint(0, 0)) - QPoint(0, wanted.height());
+  QPoint at(button->mapToGlobal(QPoint(0, 0)).x(), mapToGlobal(QPoint(0, 0)).y() - wanted.height());
   at.setX(std::max(screen.left(), std::min(at.x(), screen.right() + 1 - wanted.width())));
   at.setY(std::max(screen.top(), at.y()));
   menu->popup(at);
