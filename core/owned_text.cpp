@@ -6,11 +6,6 @@
 
 namespace quidora {
 
-// The length, followed directly by the characters (no terminator: views carry the length).
-struct OwnedText::Block {
-  std::uint32_t size;
-};
-
 namespace {
 
 // Shared by every empty text, so that an empty memo costs no allocation. Never freed.
@@ -20,7 +15,7 @@ OwnedText::Block* EmptyBlock() {
 }
 
 char16_t* CharsOf(OwnedText::Block* block) {
-  return reinterpret_cast<char16_t*>(reinterpret_cast<char*>(block) + sizeof(OwnedText::Block));
+  return reinterpret_cast<char16_t*>(block + 1);
 }
 
 }  // namespace
@@ -58,11 +53,6 @@ bool OwnedText::Assign(std::u16string_view text) {
 void OwnedText::Clear() {
   if (block_ != nullptr && block_ != EmptyBlock()) ::operator delete(block_);
   block_ = nullptr;
-}
-
-std::u16string_view OwnedText::view() const {
-  if (block_ == nullptr || block_->size == 0) return {};
-  return {CharsOf(block_), block_->size};
 }
 
 }  // namespace quidora

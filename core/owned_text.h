@@ -29,10 +29,16 @@ class OwnedText {
 
   bool has_value() const { return block_ != nullptr; }
   // The text; the empty view when the field is missing or empty.
-  std::u16string_view view() const;
+  std::u16string_view view() const {
+    if (block_ == nullptr) return {};
+    return {reinterpret_cast<const char16_t*>(block_ + 1), block_->size};
+  }
 
-  // The heap layout, opaque outside owned_text.cpp.
-  struct Block;
+  // The heap layout: the length, followed directly by the characters (no terminator: views
+  // carry the length).
+  struct Block {
+    std::uint32_t size;
+  };
 
  private:
   Block* block_ = nullptr;

@@ -66,15 +66,26 @@ std::optional<std::size_t> RecordList<Record>::PositionOf(const Record* record) 
 template <typename Record>
 bool RecordList<Record>::Reorder(std::span<const std::size_t> order) {
   if (order.size() != records_.size()) return false;
-  std::vector<bool> taken(order.size(), false);
+  std::vector<bool> placed(order.size(), false);
   for (std::size_t from : order) {
-    if (from >= order.size() || taken[from]) return false;
-    taken[from] = true;
+    if (from >= order.size() || placed[from]) return false;
+    placed[from] = true;
   }
-  std::vector<Record> reordered;
-  reordered.reserve(records_.size());
-  for (std::size_t from : order) reordered.push_back(std::move(records_[from]));
-  records_.swap(reordered);
+  // Applied in place, cycle by cycle, so that no second copy of a large list is needed: each
+  // record is moved once, plus one move per cycle through `held`.
+  placed.assign(order.size(), false);
+  for (std::size_t start = 0; start < order.size(); ++start) {
+    if (placed[start] || order[start] == start) continue;
+    Record held = std::move(records_[start]);
+    std::size_t to = start;
+    while (order[to] != start) {
+      records_[to] = std::move(records_[order[to]]);
+      placed[to] = true;
+      to = order[to];
+    }
+    records_[to] = std::move(held);
+    placed[to] = true;
+  }
   if (!records_.empty()) cursor_ = records_.size() - 1;
   return true;
 }

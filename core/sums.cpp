@@ -1,9 +1,9 @@
 #include "core/sums.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "resources/strings/string_table.h"
@@ -37,34 +37,96 @@ void ShowOverflow(MessageService& messages) {
   messages.Show(LoadString(StringId::BalanceOverflow), MessageIcon::Exclamation);
 }
 
-// Maps account keys to running sums. Accounts are few: a short array searched linearly, with
-// the last hit tried first because records of one account tend to come together.
+// Maps account keys to running sums: a small open-addressed table, one multiply and
+// usually one probe per money record.
 class SumsByAccount {
  public:
   explicit SumsByAccount(const AccountList& accounts) {
+    std::size_t size = 32;
+    while (size < accounts.size() * 4) size *= 2;
+    table_.assign(size, Entry{0, kEmpty});
     for (const AccountRecord& account : accounts) {
-      if (std::find(keys_.begin(), keys_.end(), account.key) == keys_.end()) {
-        keys_.push_back(account.key);
-      }
+      if (Find(account.key) != nullptr) continue;
+      std::size_t at = Hash(account.key);
+      while (table_[at].slot != kEmpty) at = (at + 1) & (table_.size() - 1);
+      table_[at] = Entry{account.key, sums_.size()};
+      sums_.emplace_back();
     }
-    sums_.resize(keys_.size());
   }
 
   RunningSum* Find(std::uint32_t key) {
-    if (last_ < keys_.size() && keys_[last_] == key) return &sums_[last_];
-    for (std::size_t i = 0; i < keys_.size(); ++i) {
-      if (keys_[i] == key) {
-        last_ = i;
-        return &sums_[i];
-      }
+    for (std::size_t at = Hash(key); table_[at].slot != kEmpty;
+         at = (at + 1) & (table_.size() - 1)) {
+      if (table_[at].key == key) return &sums_[table_[at].slot];
     }
     return nullptr;
   }
 
  private:
-  std::vector<std::uint32_t> keys_;
+  static constexpr std::size_t kEmpty = static_cast<std::size_t>(-1);
+  struct Entry {
+    std::uint32_t key;
+    std::size_t slot;
+  };
+
+  std::size_t Hash(std::uint32_t key) const {
+    return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> 40) & (table_.size() - 1);
+  }
+
+  std::vector<Entry> table_;
   std::vector<RunningSum> sums_;
-  std::size_t last_ = 0;
+};
+
+// Maps category names to running sums: an open-addressed table of the few names, so that the
+// lookup per money record is a short hash and one comparison.
+class SumsByName {
+ public:
+  explicit SumsByName(const CategoryList& categories) {
+    std::size_t size = 16;
+    while (size < categories.size() * 4) size *= 2;
+    table_.assign(size, kEmpty);
+    for (const CategoryRecord& category : categories) {
+      if (category.HasName() && Find(category.Name()) == nullptr) {
+        std::size_t at = Hash(category.Name()) & (table_.size() - 1);
+        while (table_[at] != kEmpty) at = (at + 1) & (table_.size() - 1);
+        table_[at] = names_.size();
+        names_.push_back(category.Name());
+      }
+    }
+    sums_.resize(names_.size());
+  }
+
+  RunningSum* Find(std::u16string_view name) {
+    std::size_t at = Hash(name) & (table_.size() - 1);
+    while (table_[at] != kEmpty) {
+      if (SameText(names_[table_[at]], name)) return &sums_[table_[at]];
+      at = (at + 1) & (table_.size() - 1);
+    }
+    return nullptr;
+  }
+
+ private:
+  static constexpr std::size_t kEmpty = static_cast<std::size_t>(-1);
+
+  // Equality by memcmp: the char16_t comparison of the library walks unit by unit.
+  static bool SameText(std::u16string_view a, std::u16string_view b) {
+    return a.size() == b.size() &&
+           std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0;
+  }
+
+  // Length and three characters: enough to tell a few category names apart, and no loop.
+  // Names that share them only probe a little further.
+  static std::size_t Hash(std::u16string_view name) {
+    if (name.empty()) return 0;
+    const std::uint64_t mixed =
+        name.size() * 0x9E3779B97F4A7C15ull ^ name.front() * 0xC2B2AE3D27D4EB4Full ^
+        name.back() * 0x165667B19E3779F9ull ^ name[name.size() / 2] * 0x27D4EB2F165667C5ull;
+    return static_cast<std::size_t>(mixed ^ (mixed >> 32));
+  }
+
+  std::vector<std::size_t> table_;
+  std::vector<std::u16string_view> names_;  // views into the category list, which outlives us
+  std::vector<RunningSum> sums_;
 };
 
 }  // namespace
@@ -98,27 +160,21 @@ bool CategoryTotals(const MoneyList& moneyList, CategoryList& categoryList,
                     std::uint32_t startDateNumber, std::uint32_t endDateNumber,
                     MessageService& messages) {
   if (moneyList.empty() || categoryList.empty()) return false;
-  std::unordered_map<std::u16string_view, std::size_t> slotOfName;
-  for (const CategoryRecord& category : categoryList) {
-    if (category.HasName()) slotOfName.emplace(category.Name(), slotOfName.size());
-  }
-  std::vector<RunningSum> sums(slotOfName.size());
+  SumsByName sums(categoryList);
   for (const MoneyRecord& record : moneyList) {
     if (!IsInDateRange(record.DateNumber(), startDateNumber, endDateNumber)) continue;
-    const auto found = slotOfName.find(record.Category());
-    if (found != slotOfName.end()) sums[found->second].Take(record);
+    if (RunningSum* sum = sums.Find(record.Category())) sum->Take(record);
   }
   bool anyCounted = false;
   for (CategoryRecord& category : categoryList) {
-    const auto found = category.HasName() ? slotOfName.find(category.Name()) : slotOfName.end();
     const RunningSum none;
-    const RunningSum& sum = found != slotOfName.end() ? sums[found->second] : none;
-    if (sum.overflowed) {
+    const RunningSum* sum = category.HasName() ? sums.Find(category.Name()) : &none;
+    if (sum->overflowed) {
       ShowOverflow(messages);
       return false;
     }
-    category.total = static_cast<std::int32_t>(sum.sum);
-    anyCounted = anyCounted || sum.counted;
+    category.total = static_cast<std::int32_t>(sum->sum);
+    anyCounted = anyCounted || sum->counted;
   }
   return anyCounted;
 }
