@@ -7,9 +7,9 @@
 
 #include <string_view>
 
-namespace quidora {
+#include "core/money_record.h"
 
-struct MoneyRecord;
+namespace quidora {
 
 class DialogHost {
  public:

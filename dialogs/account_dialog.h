@@ -1,0 +1,54 @@
+// "Account": the creation date, name and description of the work account record; for an
+// existing account also Delete, which removes the account with all its money records.
+#pragma once
+
+#include "platform/ui/full_screen_dialog.h"
+
+class QDateEdit;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTreeWidget;
+
+namespace quidora {
+
+class Program;
+class DialogHost;
+
+namespace dialogs {
+
+class AccountDialog : public ui::FullScreenDialog {
+  Q_OBJECT
+
+ public:
+  // `accountsList` is the Accounts dialog's list when the account was tapped there; a deletion
+  // removes its row.
+  AccountDialog(Program& program, DialogHost& host, QTreeWidget* accountsList = nullptr);
+
+  void OnTitleOk() override { Confirm(); }
+
+ protected:
+  void OnOpened() override;
+  void resizeEvent(QResizeEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  void Arrange();
+  void Confirm();
+  void Back();
+  void Delete();
+
+  Program& program_;
+  DialogHost& host_;
+  QTreeWidget* accountsList_;
+  QLabel* heading_;
+  QDateEdit* date_;
+  QLineEdit* name_;
+  QLineEdit* description_;
+  QPushButton* back_;
+  QPushButton* ok_;
+  QPushButton* delete_;
+};
+
+}  // namespace dialogs
+}  // namespace quidora

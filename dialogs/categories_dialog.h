@@ -1,0 +1,50 @@
+// "Edit Categories...": the category list with New, Rename and Delete, and the choice whether a
+// rename or delete also changes the money records of that category.
+#pragma once
+
+#include "platform/ui/full_screen_dialog.h"
+
+class QCheckBox;
+class QListWidget;
+class QPushButton;
+
+namespace quidora {
+
+class Program;
+class DialogHost;
+
+namespace dialogs {
+
+class CategoriesDialog : public ui::FullScreenDialog {
+  Q_OBJECT
+
+ public:
+  explicit CategoriesDialog(Program& program);
+
+  void OnTitleOk() override;
+
+ protected:
+  void OnOpened() override;
+  void resizeEvent(QResizeEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  void Arrange();
+  void SelectionChanged();
+  void EnableNameButtons(bool enabled);
+  void StoreApplyChoice();
+  // The selected category's name; empty (with Rename and Delete greyed) when none is selected.
+  QString SelectedName();
+  void Rename();
+  void Delete();
+
+  Program& program_;
+  QListWidget* list_;
+  QPushButton* new_;
+  QPushButton* rename_;
+  QPushButton* delete_;
+  QCheckBox* apply_;
+};
+
+}  // namespace dialogs
+}  // namespace quidora

@@ -1,0 +1,80 @@
+// "New category" and "Edit category": one name field of at most 20 characters with OK and
+// Cancel. Both take the name the same way; they differ in what OK does with it.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "platform/ui/full_screen_dialog.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace quidora {
+
+class Program;
+
+namespace dialogs {
+
+class CategoryNameDialog : public ui::FullScreenDialog {
+  Q_OBJECT
+
+ public:
+  struct Ids {
+    int edit;
+    int ok;
+    int cancel;
+  };
+
+  void OnTitleOk() override { Confirm(); }
+
+ protected:
+  CategoryNameDialog(Program& program, const QString& title, Ids ids);
+  void OnOpened() override;
+
+  // Stores the name; the dialog then ends with the OK code.
+  virtual void Apply(const std::u16string& storedName) = 0;
+
+  Program& program_;
+  QLineEdit* edit_;
+
+ private:
+  void TextChanged();
+  void Confirm();
+  // The name in its stored form, or nothing when the dialog stays open (empty or invalid name).
+  std::optional<std::u16string> TakeName();
+
+  Ids ids_;
+  QLabel* prompt_;
+  QPushButton* ok_;
+  QPushButton* cancel_;
+};
+
+class NewCategoryDialog : public CategoryNameDialog {
+  Q_OBJECT
+
+ public:
+  explicit NewCategoryDialog(Program& program);
+
+ protected:
+  void Apply(const std::u16string& storedName) override;
+};
+
+// Renames the category at the category list's cursor.
+class EditCategoryDialog : public CategoryNameDialog {
+  Q_OBJECT
+
+ public:
+  explicit EditCategoryDialog(Program& program);
+
+ protected:
+  void OnOpened() override;
+  void Apply(const std::u16string& storedName) override;
+
+ private:
+  std::u16string oldName_;
+};
+
+}  // namespace dialogs
+}  // namespace quidora

@@ -1,0 +1,150 @@
+#include "dialogs/dialog_controls.h"
+
+#include <QCalendarWidget>
+#include <QDateEdit>
+#include <QEvent>
+#include <QFont>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPalette>
+#include <algorithm>
+
+#include "core/sorts.h"
+#include "platform/clock.h"
+#include "platform/ui/input_panel.h"
+#include "platform/ui/text.h"
+
+namespace quidora::dialogs {
+
+void DropDownList::showPopup() {
+  emit ListOpened();
+  QComboBox::showPopup();
+}
+
+void DropDownList::hidePopup() {
+  QComboBox::hidePopup();
+  emit ListClosed();
+}
+
+InputPanelRules::InputPanelRules(ui::InputPanel& panel, QObject* parent)
+    : QObject(parent), panel_(panel) {}
+
+void InputPanelRules::WatchTextField(QLineEdit* field) {
+  field->installEventFilter(this);
+}
+
+void InputPanelRules::WatchDropDown(DropDownList* list) {
+  connect(list, &DropDownList::ListOpened, this, [this] { panel_.Lower(); });
+  connect(list, &DropDownList::ListClosed, this, [this] { panel_.Raise(); });
+}
+
+void InputPanelRules::WatchDatePicker(QDateEdit* picker) {
+  // The calendar lives in a popup window of its own; its showing and hiding are the calendar
+  // opening and closing.
+  calendarPopup_ = picker->calendarWidget()->window();
+  calendarPopup_->installEventFilter(this);
+}
+
+bool InputPanelRules::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == calendarPopup_) {
+    if (event->type() == QEvent::Show) panel_.Lower();
+    if (event->type() == QEvent::Hide) panel_.Raise();
+  } else if (event->type() == QEvent::FocusIn) {
+    panel_.Raise();
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+void FillSortedDropDown(QComboBox* list, std::vector<std::u16string_view> names) {
+  std::stable_sort(names.begin(), names.end(), [](std::u16string_view a, std::u16string_view b) {
+    return CompareNamesIgnoringCase(a, b) < 0;
+  });
+  list->clear();
+  for (std::u16string_view name : names) list->addItem(ui::ToQString(name));
+  list->setCurrentIndex(-1);
+}
+
+bool SelectByName(QComboBox* list, std::u16string_view name) {
+  int index = -1;
+  if (!name.empty()) {
+    const QString wanted = ui::ToQString(name);
+    index = list->findText(wanted, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (index < 0) index = list->findText(wanted, Qt::MatchStartsWith | Qt::MatchCaseSensitive);
+  }
+  list->setCurrentIndex(index);
+  return index >= 0;
+}
+
+QDateEdit* MakeDatePicker(QWidget* parent, std::uint32_t dateViewType) {
+  auto* picker = new QDateEdit(parent);
+  picker->setCalendarPopup(true);
+  switch (dateViewType) {
+    case kDateDayMonthSlash:
+      picker->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
+      break;
+    case kDateMonthDayDash:
+      picker->setDisplayFormat(QStringLiteral("MM-dd-yyyy"));
+      break;
+    case kDateMonthDaySlash:
+      picker->setDisplayFormat(QStringLiteral("MM/dd/yyyy"));
+      break;
+    default:
+      picker->setDisplayFormat(QStringLiteral("dd-MM-yyyy"));
+      break;
+  }
+  picker->setMinimumDate(QDate(1000, 1, 1));
+  picker->setMaximumDate(QDate(9999, 12, 31));
+  return picker;
+}
+
+namespace {
+
+QDate ToQDate(const SystemTime& date) {
+  return QDate(date.year, date.month, date.day);
+}
+
+}  // namespace
+
+QDate PickerDate(const SystemTime& date, const platform::Clock& clock) {
+  const QDate asked = ToQDate(date);
+  if (asked.isValid() && DateNumberOf(date).has_value()) return asked;
+  return ToQDate(clock.NowUtc());
+}
+
+SystemTime ReadPicker(const QDateEdit* picker, const platform::Clock& clock) {
+  const QDate date = picker->date();
+  if (!date.isValid()) return clock.NowUtc();
+  SystemTime result;
+  result.year = static_cast<std::uint16_t>(date.year());
+  result.month = static_cast<std::uint16_t>(date.month());
+  result.day = static_cast<std::uint16_t>(date.day());
+  result.dayOfWeek = static_cast<std::uint16_t>(date.dayOfWeek() % 7);  // Sunday is 0
+  return result;
+}
+
+QLabel* MakeHeading(QWidget* parent, const QString& text, const QColor& color, QPoint at) {
+  auto* heading = new QLabel(text, parent);
+  QFont font(QStringLiteral("Times New Roman"));
+  // 10 points on the handheld's 96-dpi screen: -(10 * 96) / 72 = 13 pixels.
+  font.setPixelSize(13);
+  font.setWeight(QFont::ExtraBold);
+  heading->setFont(font);
+  QPalette palette = heading->palette();
+  palette.setColor(QPalette::WindowText, color);
+  heading->setPalette(palette);
+  heading->setAccessibleName(text);
+  heading->adjustSize();
+  heading->move(at);
+  return heading;
+}
+
+void FocusAndSelect(QLineEdit* field) {
+  field->setFocus(Qt::OtherFocusReason);
+  field->selectAll();
+}
+
+void Place(QWidget* control, const QRect& rect) {
+  control->setGeometry(rect);
+}
+
+}  // namespace quidora::dialogs

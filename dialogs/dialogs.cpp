@@ -1,0 +1,36 @@
+#include "dialogs/dialogs.h"
+
+#include "dialogs/account_dialog.h"
+#include "dialogs/accounts_dialog.h"
+#include "dialogs/categories_dialog.h"
+#include "dialogs/category_name_dialogs.h"
+#include "dialogs/transaction_dialog.h"
+#include "shell/program.h"
+
+namespace quidora {
+
+int RunTransactionDialog(Program& program, DialogHost& host) {
+  return dialogs::TransactionDialog(program, host).Exec();
+}
+
+int RunAccountsDialog(Program& program, DialogHost& host) {
+  return dialogs::AccountsDialog(program, host).Exec();
+}
+
+int RunAccountDialog(Program& program, DialogHost& host) {
+  return dialogs::AccountDialog(program, host).Exec();
+}
+
+int RunCategoriesDialog(Program& program, DialogHost& /*host*/) {
+  return dialogs::CategoriesDialog(program).Exec();
+}
+
+int RunNewCategoryDialog(Program& program, DialogHost& /*host*/) {
+  return dialogs::NewCategoryDialog(program).Exec();
+}
+
+int RunEditCategoryDialog(Program& program, DialogHost& /*host*/) {
+  return dialogs::EditCategoryDialog(program).Exec();
+}
+
+}  // namespace quidora

@@ -1,0 +1,65 @@
+// "Specify amount": the user types a money record into the work money record, or deletes the
+// edited one.
+#pragma once
+
+#include "platform/ui/full_screen_dialog.h"
+
+class QDateEdit;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace quidora {
+
+class Program;
+class DialogHost;
+
+namespace dialogs {
+
+class DropDownList;
+
+class TransactionDialog : public ui::FullScreenDialog {
+  Q_OBJECT
+
+ public:
+  TransactionDialog(Program& program, DialogHost& host);
+
+  void OnTitleOk() override { Confirm(); }
+
+ protected:
+  void OnOpened() override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void Arrange();
+  void Confirm();
+  void Cancel();
+  void Delete();
+  // OK steps; each answers false when it stopped the confirmation.
+  bool TakeAmount();
+  bool TakeCategory();
+  bool TakeAccount();
+
+  Program& program_;
+  DialogHost& host_;
+  QLabel* dateLabel_;
+  QDateEdit* date_;
+  QLabel* amountLabel_;
+  QLineEdit* amount_;
+  QLabel* typeLabel_;
+  QRadioButton* income_;
+  QRadioButton* expense_;
+  QLabel* categoryLabel_;
+  DropDownList* category_;
+  QLabel* accountLabel_;
+  DropDownList* account_;
+  QLabel* memoLabel_;
+  QLineEdit* memo_;
+  QPushButton* cancel_;
+  QPushButton* ok_;
+  QPushButton* delete_;
+};
+
+}  // namespace dialogs
+}  // namespace quidora
