@@ -1,0 +1,151 @@
+// Loading money records: the current account's or all of them, with every stored field.
+#include <gtest/gtest.h>
+
+#include "store/database_layout.h"
+#include "store/loading.h"
+#include "store/record_writes.h"
+#include "store_fixture.h"
+
+namespace quidora::testing {
+namespace {
+
+using platform::PropValue;
+namespace layout = store;
+
+class MoneyLoadingTest : public StoreTest {
+ protected:
+  void SetUp() override {
+    Open();
+    cash_ = MakeAccount(u"Cash");
+    AddAccount(cash_);
+    clock_.Set(UtcTime(7, 0, 0, 0));
+    bank_ = MakeAccount(u"Bank");
+    AddAccount(bank_);
+    current_.CopyFrom(cash_);
+  }
+
+  AccountRecord cash_;
+  AccountRecord bank_;
+};
+
+TEST_F(MoneyLoadingTest, EmptyDatabaseGivesFalseAndAnEmptyList) {
+  money_.Append(MakeMoney(1, u"Stale", 5));
+  EXPECT_FALSE(LoadAccountMoneyRecords(*store_, money_, current_, ui_));
+  EXPECT_EQ(money_.size(), 0u);
+  money_.Append(MakeMoney(1, u"Stale", 5));
+  EXPECT_FALSE(LoadAllMoneyRecords(*store_, money_, ui_));
+  EXPECT_EQ(money_.size(), 0u);
+  EXPECT_TRUE(ui_.log.empty());
+}
+
+TEST_F(MoneyLoadingTest, RecordsComeBackWithEveryFieldInKeyOrder) {
+  MoneyRecord salary = MakeMoney(cash_.key, u"Salary", 123456, {2007, 3, 0, 5, 0, 0, 0, 0}, 0);
+  salary.SetMemo(u"March");
+  clock_.Set(UtcTime(9, 10, 0, 0));
+  AddMoney(salary);
+  MoneyRecord food = MakeMoney(cash_.key, u"Food", 875);
+  clock_.Set(UtcTime(8, 10, 0, 0));
+  AddMoney(food);
+
+  ASSERT_TRUE(LoadAccountMoneyRecords(*store_, money_, current_, ui_));
+  ASSERT_EQ(money_.size(), 2u);
+  EXPECT_EQ(money_[0].key, 81000u);  // the 8th, 10:00:00
+  EXPECT_EQ(money_[1].key, 91000u);
+  const MoneyRecord& loaded = money_[1];
+  EXPECT_EQ(loaded.accountKey, cash_.key);
+  EXPECT_EQ(loaded.type, 0u);
+  EXPECT_EQ(loaded.amount, 123456);
+  EXPECT_EQ(loaded.AmountText(0), u"1,234.56");
+  EXPECT_EQ(loaded.AmountText(1), u"1.234,56");
+  EXPECT_EQ(loaded.Category(), u"Salary");
+  EXPECT_EQ(loaded.Memo(), u"March");
+  EXPECT_EQ(loaded.DateNumber(), 20070305u);
+  EXPECT_EQ(loaded.DateText(3), u"03/05/07");
+}
+
+TEST_F(MoneyLoadingTest, OnlyTheCurrentAccountIsShownButAllAreLoaded) {
+  MoneyRecord mine = MakeMoney(cash_.key, u"Food", 100);
+  AddMoney(mine);
+  MoneyRecord theirs = MakeMoney(bank_.key, u"Food", 200);
+  AddMoney(theirs);
+  // An orphan: its account does not exist. It stays stored and is only seen by the full load.
+  MoneyRecord orphan = MakeMoney(999, u"Food", 300);
+  AddMoney(orphan);
+
+  ASSERT_TRUE(LoadAccountMoneyRecords(*store_, money_, current_, ui_));
+  ASSERT_EQ(money_.size(), 1u);
+  EXPECT_EQ(money_[0].key, mine.key);
+
+  ASSERT_TRUE(LoadAllMoneyRecords(*store_, money_, ui_));
+  ASSERT_EQ(money_.size(), 3u);
+  EXPECT_EQ(money_[2].accountKey, 999u);
+
+  current_.CopyFrom(bank_);
+  ASSERT_TRUE(LoadAccountMoneyRecords(*store_, money_, current_, ui_));
+  ASSERT_EQ(money_.size(), 1u);
+  EXPECT_EQ(money_[0].amount, 200);
+}
+
+TEST_F(MoneyLoadingTest, EmptyMemoStaysEmptyAndMissingMemoBecomesOneSpace) {
+  MoneyRecord empty = MakeMoney(cash_.key, u"Food", 100);
+  empty.SetMemo(u"");
+  AddMoney(empty);
+  MoneyRecord missing;
+  missing.Reset();
+  missing.accountKey = cash_.key;
+  missing.SetCategory(u"Food");
+  missing.amount = 100;
+  missing.SetDate({2005, 10, 0, 29, 0, 0, 0, 0});
+  ASSERT_FALSE(missing.HasMemo());
+  AddMoney(missing);
+
+  ASSERT_TRUE(LoadAccountMoneyRecords(*store_, money_, current_, ui_));
+  ASSERT_EQ(money_.size(), 2u);
+  EXPECT_TRUE(money_[0].HasMemo());
+  EXPECT_EQ(money_[0].Memo(), u"");
+  EXPECT_EQ(money_[1].Memo(), u" ");
+}
+
+TEST_F(MoneyLoadingTest, UnknownPropertiesAreIgnoredAndPropertyOrderDoesNotMatter) {
+  namespace m = layout::money;
+  PutRecord(
+      Volume(), layout::kMoneyDatabaseName,
+      {PropValue::Ui4(m::kKey, 42), PropValue::Text(m::kMemo, u"late"),
+       PropValue::Ui4(layout::PropertyId(30, 0x13), 7),
+       PropValue::Raw(layout::PropertyId(31, 0x41), std::vector<std::uint8_t>{1, 2}),
+       PropValue::Ui4(m::kYear, 2010), PropValue::Ui4(m::kMonth, 1), PropValue::Ui4(m::kDay, 2),
+       PropValue::Ui4(m::kAmount, 99), PropValue::Ui4(m::kType, 1),
+       PropValue::Text(m::kCategory, u"Misc"), PropValue::Ui4(m::kAccountKey, cash_.key)});
+  ASSERT_TRUE(LoadAccountMoneyRecords(*store_, money_, current_, ui_));
+  ASSERT_EQ(money_.size(), 1u);
+  EXPECT_EQ(money_[0].key, 42u);
+  EXPECT_EQ(money_[0].Memo(), u"late");
+  EXPECT_EQ(money_[0].DateNumber(), 20100102u);
+  EXPECT_EQ(money_[0].amount, 99);
+}
+
+TEST_F(MoneyLoadingTest, YearTooWideForTheDateDoesNotWrapIntoAnotherYear) {
+  namespace m = layout::money;
+  PutRecord(Volume(), layout::kMoneyDatabaseName,
+            {PropValue::Ui4(m::kKey, 1), PropValue::Ui4(m::kAccountKey, cash_.key),
+             PropValue::Ui4(m::kDay, 2), PropValue::Ui4(m::kMonth, 1),
+             PropValue::Ui4(m::kYear, 0x107D0), PropValue::Text(m::kCategory, u"Misc")});
+  ASSERT_TRUE(LoadAccountMoneyRecords(*store_, money_, current_, ui_));
+  ASSERT_EQ(money_.size(), 1u);
+  EXPECT_EQ(money_[0].DateNumber(), 0u);
+  EXPECT_TRUE(money_[0].DateText(0).empty());
+}
+
+TEST_F(MoneyLoadingTest, MissingMoneyDatabaseIsADatabaseProblem) {
+  ASSERT_TRUE(DeleteEmptyMoneyDatabase(*store_));  // empty, so it goes
+  money_.Append(MakeMoney(cash_.key, u"Kept", 5));
+  ui_.Expect(u"There are problems with Quidora database !");
+  EXPECT_FALSE(LoadAccountMoneyRecords(*store_, money_, current_, ui_));
+  EXPECT_EQ(ui_.beeps, 1);
+  EXPECT_EQ(ui_.log.back().icon, MessageIcon::Stop);
+  ASSERT_EQ(money_.size(), 1u);  // left as it was
+  EXPECT_EQ(money_[0].Category(), u"Kept");
+}
+
+}  // namespace
+}  // namespace quidora::testing
