@@ -116,11 +116,15 @@ VolumeCheck CheckVolumeFile(const std::filesystem::path& file) {
     return Refuse(VolumeStatus::Damaged, "user_version " + std::to_string(version));
   }
 
-  // immutable=1: no locks, no -wal or -shm created, nothing written. Any log left by a crash is
-  // not read here; the read-write open that follows replays it.
+  // Without a log beside it the file alone is the volume: immutable=1 reads it with no locks and
+  // creates nothing. With a log left by a crash or a full disk the file alone may be half
+  // checkpointed and only file and log together are the volume, so they are read together,
+  // read-only (SQLite may add the -shm index beside them; neither file is written).
+  struct stat log {};
+  const bool hasLog = ::stat((file.string() + "-wal").c_str(), &log) == 0 && log.st_size > 0;
   sql::Connection db;
-  if (db.Open(SqliteUri(file, "immutable=1"), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI) !=
-      SQLITE_OK) {
+  if (db.Open(SqliteUri(file, hasLog ? "mode=ro" : "immutable=1"),
+              SQLITE_OPEN_READONLY | SQLITE_OPEN_URI) != SQLITE_OK) {
     return Refuse(VolumeStatus::Damaged, "cannot open: " + db.ErrorMessage());
   }
   db.Exec("PRAGMA query_only=ON");

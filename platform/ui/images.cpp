@@ -152,15 +152,21 @@ QImage ProgramIconImage(int size) {
   p.setBrush(Qt::NoBrush);
   p.drawEllipse(QPointF(14, 12), 4, 4);
 
-  QLinearGradient coin(12, 14, 30, 31);
-  coin.setColorAt(0, QColor(255, 225, 90));
-  coin.setColorAt(1, QColor(200, 140, 10));
-  p.setPen(QPen(QColor(130, 85, 0), 1.2));
-  p.setBrush(coin);
-  p.drawEllipse(QPointF(21, 21), 9.5, 9.5);
-  p.setPen(QPen(QColor(130, 85, 0), 2.2, Qt::SolidLine, Qt::RoundCap));
-  p.drawEllipse(QPointF(20.5, 20.5), 4, 4);
-  p.drawLine(QPointF(23, 23), QPointF(26, 26));
+  // A stack of three gold coins in front.
+  for (int i = 0; i < 3; ++i) {
+    const QRectF face(11.5, 22.5 - i * 4.5, 19, 8);
+    QLinearGradient coin(face.topLeft(), face.bottomRight());
+    coin.setColorAt(0, QColor(255, 228, 100));
+    coin.setColorAt(1, QColor(205, 145, 15));
+    p.setPen(QPen(QColor(130, 85, 0), 1));
+    p.setBrush(QColor(190, 130, 10));
+    p.drawRoundedRect(QRectF(face.left(), face.center().y(), face.width(), 3.5), 1.5, 1.5);
+    p.setBrush(coin);
+    p.drawEllipse(face);
+  }
+  p.setPen(QPen(QColor(150, 100, 0), 1));
+  p.setBrush(Qt::NoBrush);
+  p.drawEllipse(QRectF(15, 15, 12, 4));
   return image;
 }
 

@@ -8,6 +8,7 @@
 #include <QPalette>
 #include <QScreen>
 #include <QToolButton>
+#include <algorithm>
 
 #include "platform/ui/images.h"
 
@@ -47,13 +48,23 @@ MenuBar::MenuBar(QWidget* parent) : QWidget(parent) {
   bar.setColor(QPalette::Window, QColor(214, 219, 231));
   setPalette(bar);
 
+  // The bar is narrow: three words, four images and the panel button share 240 pixels.
+  QFont small = font();
+  small.setPointSizeF(std::max(7.0, small.pointSizeF() - 1));
+  setFont(small);
+  setStyleSheet(QStringLiteral(
+      "QToolButton { border: 1px solid transparent; border-radius: 2px; padding: 1px 3px; }"
+      "QToolButton:hover { border-color: #8090b0; }"
+      "QToolButton:pressed { background: #b0b8d0; }"
+      "QToolButton:disabled { color: #8a8a8a; }"));
+
   layout_ = new QHBoxLayout(this);
   layout_->setContentsMargins(2, 1, 2, 1);
   layout_->setSpacing(0);
   commandArea_ = new QWidget(this);
   auto* commands = new QHBoxLayout(commandArea_);
   commands->setContentsMargins(0, 0, 0, 0);
-  commands->setSpacing(1);
+  commands->setSpacing(2);
   layout_->addWidget(commandArea_);
   layout_->addStretch(1);
 
@@ -61,6 +72,7 @@ MenuBar::MenuBar(QWidget* parent) : QWidget(parent) {
   inputPanelButton_->setObjectName("inputPanelButton");
   inputPanelButton_->setIcon(KeyboardIcon());
   inputPanelButton_->setIconSize(QSize(kImageSize, kImageSize));
+  inputPanelButton_->setFixedSize(kImageSize + 8, kImageSize + 8);
   inputPanelButton_->setAutoRaise(true);
   inputPanelButton_->setFocusPolicy(Qt::NoFocus);
   inputPanelButton_->setToolTip(tr("Input Panel"));
@@ -95,6 +107,8 @@ void MenuBar::Build(const MenuBarDescription& description) {
     button->setAutoRaise(true);
     button->setFocusPolicy(Qt::NoFocus);
     button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    // The style's own margins would not leave room for all three words on a 240 pixel screen.
+    button->setFixedWidth(button->fontMetrics().horizontalAdvance(item.text) + 8);
     buttons_.push_back(button);
     commands->addWidget(button);
 
@@ -121,8 +135,6 @@ void MenuBar::Build(const MenuBarDescription& description) {
     connect(menu, &QMenu::triggered, this, [this](QAction* action) {
       if (action->isEnabled()) emit CommandIssued(action->data().toInt());
     });
-    // The arrow marks a drop-down, as on the device.
-    button->setText(item.text + QStringLiteral(" \u25B4"));
     const int command = item.command;
     connect(button, &QToolButton::clicked, this, [this, command] { OpenPopup(command); });
   }
@@ -130,7 +142,7 @@ void MenuBar::Build(const MenuBarDescription& description) {
   const QSize imageSize(description.imageSize, description.imageSize);
   for (const ToolbarButton& spec : description.buttons) {
     if (spec.command == 0) {
-      commands->addSpacing(6);
+      commands->addSpacing(4);
       continue;
     }
     auto* button = new QToolButton(commandArea_);
@@ -139,6 +151,7 @@ void MenuBar::Build(const MenuBarDescription& description) {
         spec.image * description.imageSize, 0, description.imageSize, description.imageSize);
     button->setIcon(QIcon(QPixmap::fromImage(face)));
     button->setIconSize(imageSize);
+    button->setFixedSize(imageSize + QSize(8, 8));
     button->setToolTip(spec.tooltip);
     button->setAccessibleName(spec.tooltip);
     button->setAutoRaise(true);

@@ -32,6 +32,11 @@ NavigationBar::NavigationBar(QWidget* parent) : QWidget(parent) {
   titleButton_->setFocusPolicy(Qt::NoFocus);
   titleButton_->setFixedHeight(kHeight - 6);
   titleButton_->setMinimumWidth(36);
+  titleButton_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+  titleButton_->setStyleSheet(
+      QStringLiteral("QPushButton { color: white; background: transparent; border: 1px solid white;"
+                     " border-radius: 3px; padding: 0px 8px; font-weight: bold; }"
+                     "QPushButton:pressed { background: #3060b0; }"));
   titleButton_->hide();
   layout->addWidget(titleButton_);
 
