@@ -163,6 +163,20 @@ TEST_F(MenuBarTest, ToolbarButtonsShowImagesAndTooltips) {
   EXPECT_EQ(menu().InputPanelButton()->accessibleName(), "Input Panel");
 }
 
+TEST_F(MenuBarTest, EverythingFitsSideBySideOnTheNarrowScreen) {
+  QTest::qWait(10);
+  int right = 0;
+  for (int command : {40003, 40001, 40043, 551, 552, 553}) {
+    const QRect box(menu().Button(command)->mapTo(&screen, QPoint(0, 0)),
+                    menu().Button(command)->size());
+    EXPECT_GE(box.left(), right) << "button " << command << " overlaps the one before it";
+    right = box.right() + 1;
+  }
+  const QWidget* panel = menu().InputPanelButton();
+  EXPECT_GE(panel->mapTo(&screen, QPoint(0, 0)).x(), right);
+  EXPECT_LE(panel->mapTo(&screen, QPoint(0, 0)).x() + panel->width(), 240);
+}
+
 TEST_F(MenuBarTest, CommandsWaitWhileAFullScreenDialogRuns) {
   QSignalSpy issued(&menu(), &MenuBar::CommandIssued);
   ui::FullScreenDialog dialog(screen, "Dialog", "t");
