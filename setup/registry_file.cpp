@@ -1,76 +1,69 @@
 #include "setup/registry_file.h"
 
-#include <algorithm>
-#include <cctype>
-#include <fstream>
+#include "platform/registry.h"
 
 namespace quidora::setup {
 namespace {
 
-constexpr std::string_view kLocalMachine = "HKEY_LOCAL_MACHINE\\";
-
-bool SameKey(std::string_view a, std::string_view b) {
-  return std::ranges::equal(a, b, [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) ==
-           std::tolower(static_cast<unsigned char>(y));
-  });
+// Key paths are ASCII; anything else cannot name a key of ours.
+std::optional<std::u16string> WidenAscii(std::string_view text) {
+  std::u16string wide;
+  for (char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) return std::nullopt;
+    wide += static_cast<char16_t>(c);
+  }
+  return wide;
 }
 
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) {
-    text.remove_prefix(1);
+void AppendUtf8(char32_t c, std::string& out) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
   }
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) {
-    text.remove_suffix(1);
-  }
-  return text;
 }
 
-// A quoted string with its escapes undone; nothing when the quotes are not well formed.
-std::optional<std::string> Unquote(std::string_view text) {
-  if (text.size() < 2 || text.front() != '"' || text.back() != '"') return std::nullopt;
-  text = text.substr(1, text.size() - 2);
-  std::string value;
+// UTF-16 to UTF-8; nothing when the text holds an unpaired surrogate, which no path can.
+std::optional<std::string> Narrow(std::u16string_view text) {
+  std::string out;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
-    if (c == '\\') {
-      if (i + 1 == text.size()) return std::nullopt;
-      c = text[++i];
-      if (c != '\\' && c != '"') return std::nullopt;
-    } else if (c == '"') {
+    char32_t c = text[i];
+    if (c >= 0xD800 && c <= 0xDBFF) {
+      if (i + 1 == text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF) return std::nullopt;
+      c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+    } else if (c >= 0xDC00 && c <= 0xDFFF) {
       return std::nullopt;
     }
-    value += c;
+    AppendUtf8(c, out);
   }
-  return value;
+  return out;
 }
 
 }  // namespace
 
 std::optional<std::string> RegistryFile::ReadLocalMachineDefault(std::string_view keyPath) {
-  std::ifstream in(file_);
-  if (!in) return std::nullopt;
-  std::string wanted = std::string(kLocalMachine) + std::string(keyPath);
-  bool inKey = false;
-  bool keyFound = false;
-  std::optional<std::string> value;
-  std::string line;
-  while (std::getline(in, line)) {
-    std::string_view text = Trim(line);
-    if (text.empty() || text.front() == ';') continue;
-    if (text.front() == '[') {
-      inKey = text.back() == ']' && SameKey(text.substr(1, text.size() - 2), wanted);
-      keyFound = keyFound || inKey;
-      continue;
-    }
-    if (!inKey || !text.starts_with('@')) continue;
-    std::string_view rest = Trim(text.substr(1));
-    if (!rest.starts_with('=')) continue;
-    // A later line of the same key overrides an earlier one, as a re-imported file would.
-    if (std::optional<std::string> read = Unquote(Trim(rest.substr(1)))) value = std::move(read);
-  }
-  if (!keyFound) return std::nullopt;
-  return value;
+  std::optional<std::u16string> path = WidenAscii(keyPath);
+  if (!path) return std::nullopt;
+  platform::Registry registry = platform::Registry::Load(file_);
+  std::optional<platform::RegistryKey> key =
+      registry.OpenKey(platform::RegistryRoot::LocalMachine, *path);
+  if (!key) return std::nullopt;
+  std::optional<platform::RegistryValue> value = key->QueryValue(u"");
+  key->Close();
+  if (!value) return std::nullopt;
+  std::optional<std::u16string> text = value->AsString();
+  if (!text) return std::nullopt;
+  return Narrow(*text);
 }
 
 }  // namespace quidora::setup

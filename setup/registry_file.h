@@ -1,11 +1,10 @@
-// The desktop registry kept in a text file in the .reg style:
+// The desktop registry kept in a text file, in the registry file format of the platform layer
+// (see platform/registry.h). The value with the empty name is a key's default value:
 //
 //   [HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\App Paths\CEAPPMGR.EXE]
-//   @="/usr/local/bin/quidappmgr"
+//   ""="/usr/local/bin/quidappmgr"
 //
-// Key paths compare without regard to case, as the desktop registry's do. Inside quotes "\\"
-// stands for a backslash and "\"" for a quote. Lines starting with ";" are comments; a line that
-// cannot be read is skipped.
+// Key paths compare without regard to case; a damaged line is skipped.
 #pragma once
 
 #include <filesystem>

@@ -121,28 +121,23 @@ class RegistryFileTest : public ::testing::Test {
 TEST_F(RegistryFileTest, ReadsTheDefaultValueOfTheKey) {
   EXPECT_EQ(Read("; desktop registry\n"
                  "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Other]\n"
-                 "@=\"/wrong\"\n"
+                 "\"\"=\"/wrong\"\n"
                  "\n"
                  "[hkey_local_machine\\software\\microsoft\\windows\\currentversion\\app paths\\"
                  "ceappmgr.exe]\n"
                  "\"Path\"=\"/not/the/default\"\n"
-                 "@=\"/opt/my \\\"apps\\\"\\\\quidappmgr\"\n"),
-            "/opt/my \"apps\"\\quidappmgr");
+                 "\"\"=\"/opt/my \\\"apps\\\"/caf\u00e9/quidappmgr\"\n"),
+            "/opt/my \"apps\"/caf\u00e9/quidappmgr");
 }
 
 TEST_F(RegistryFileTest, AMissingKeyOrValueReadsAsNothing) {
+  const std::string key = "[HKEY_LOCAL_MACHINE\\" + std::string(kKey) + "]\n";
   EXPECT_FALSE(RegistryFile(folder_ / "absent.reg").ReadLocalMachineDefault(kKey));
-  EXPECT_FALSE(Read("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft]\n@=\"/x\"\n"));
-  EXPECT_FALSE(Read("[HKEY_CURRENT_USER\\" + std::string(kKey) + "]\n@=\"/x\"\n"));
-  EXPECT_FALSE(Read("[HKEY_LOCAL_MACHINE\\" + std::string(kKey) + "]\n\"Path\"=\"/x\"\n"));
-  EXPECT_FALSE(Read("[HKEY_LOCAL_MACHINE\\" + std::string(kKey) + "]\n@=dword:00000001\n"));
-}
-
-TEST_F(RegistryFileTest, ADamagedLineDoesNotHideAGoodOne) {
-  EXPECT_EQ(Read("[HKEY_LOCAL_MACHINE\\" + std::string(kKey) +
-                 "]\n@=\"/good\"\n@=\"/bad\\q\"\n"
-                 "@=\"unterminated\n"),
-            "/good");
+  EXPECT_FALSE(Read("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft]\n\"\"=\"/x\"\n"));
+  EXPECT_FALSE(Read("[HKEY_CURRENT_USER\\" + std::string(kKey) + "]\n\"\"=\"/x\"\n"));
+  EXPECT_FALSE(Read(key + "\"Path\"=\"/x\"\n"));
+  EXPECT_FALSE(Read(key + "\"\"=dword:00000001\n"));
+  EXPECT_EQ(Read(key + "\"\"=\"/good\"\n\"\"=\"unterminated\n"), "/good");
 }
 
 }  // namespace

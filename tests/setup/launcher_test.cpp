@@ -183,7 +183,7 @@ TEST(LauncherEndToEndTest, InstallsTheProgramFilesIntoTheDevice) {
   const std::string manager = QUIDAPPMGR_PATH;
   ASSERT_TRUE(write(desktop.filePath(QStringLiteral("registry.reg")),
                     QByteArray("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\"
-                               "App Paths\\CEAPPMGR.EXE]\n@=\"") +
+                               "App Paths\\CEAPPMGR.EXE]\n\"\"=\"") +
                         QByteArray::fromStdString(manager) + "\"\n"));
   ASSERT_TRUE(write(desktop.filePath(QStringLiteral("device.ini")),
                     "connected = yes\nconnect_delay_ms = 300\nmajor_version = 3\n"
