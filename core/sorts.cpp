@@ -20,36 +20,39 @@ void ShowFailure(MessageService& messages, StringId failure) {
   messages.Show(LoadString(failure), MessageIcon::Exclamation);
 }
 
-// The positions of `keys` in ascending key order, equal keys in position order: a least
-// significant digit radix sort, which is stable by construction and linear in the count.
-// Keys are made unsigned with their signed order kept. Digits that every key shares cost
-// no pass.
-std::vector<std::uint32_t> StableOrderOfKeys(const std::vector<std::int32_t>& keys) {
+// The positions of the records of `list` in ascending key order, equal keys in position
+// order: a least significant digit radix sort, stable by construction and linear in the
+// count. Keys are made unsigned with their signed order kept and packed above the position;
+// digits that every key shares cost no pass.
+template <typename List, typename KeyOf>
+std::vector<std::size_t> StableOrderByKey(const List& list, KeyOf keyOf) {
   constexpr int kDigitBits = 11;
   constexpr std::uint32_t kBuckets = 1u << kDigitBits;
   constexpr int kDigits = 3;  // 33 bits cover a 32-bit key
-  const std::size_t count = keys.size();
+  const std::size_t count = list.size();
 
   std::vector<std::uint64_t> items(count);
   std::vector<std::vector<std::size_t>> histograms(kDigits, std::vector<std::size_t>(kBuckets));
   for (std::size_t i = 0; i < count; ++i) {
-    const std::uint32_t key = static_cast<std::uint32_t>(keys[i]) ^ 0x80000000u;
+    const std::uint32_t key = static_cast<std::uint32_t>(keyOf(list[i])) ^ 0x80000000u;
     items[i] = (static_cast<std::uint64_t>(key) << 32) | static_cast<std::uint32_t>(i);
     for (int d = 0; d < kDigits; ++d) ++histograms[d][(key >> (d * kDigitBits)) & (kBuckets - 1)];
   }
-  std::vector<std::uint64_t> scratch(count);
-  for (int d = 0; d < kDigits; ++d) {
-    std::vector<std::size_t>& histogram = histograms[d];
-    if (std::find(histogram.begin(), histogram.end(), count) != histogram.end()) continue;
-    std::size_t offset = 0;
-    for (std::size_t& bucket : histogram) offset += std::exchange(bucket, offset);
-    const int shift = 32 + d * kDigitBits;
-    for (std::uint64_t item : items) {
-      scratch[histogram[(item >> shift) & (kBuckets - 1)]++] = item;
+  {
+    std::vector<std::uint64_t> scratch(count);
+    for (int d = 0; d < kDigits; ++d) {
+      std::vector<std::size_t>& histogram = histograms[d];
+      if (std::find(histogram.begin(), histogram.end(), count) != histogram.end()) continue;
+      std::size_t offset = 0;
+      for (std::size_t& bucket : histogram) offset += std::exchange(bucket, offset);
+      const int shift = 32 + d * kDigitBits;
+      for (std::uint64_t item : items) {
+        scratch[histogram[(item >> shift) & (kBuckets - 1)]++] = item;
+      }
+      items.swap(scratch);
     }
-    items.swap(scratch);
   }
-  std::vector<std::uint32_t> order(count);
+  std::vector<std::size_t> order(count);
   for (std::size_t i = 0; i < count; ++i) order[i] = static_cast<std::uint32_t>(items[i]);
   return order;
 }
@@ -60,13 +63,11 @@ bool SortByNumber(List& list, std::uint32_t direction, MessageService& messages,
   const std::size_t count = list.size();
   if (count == 0) return true;
   try {
-    std::vector<std::size_t> order(count);
+    std::vector<std::size_t> order;
     if (count <= UINT32_MAX) {
-      std::vector<std::int32_t> keys(count);
-      for (std::size_t i = 0; i < count; ++i) keys[i] = keyOf(list[i]);
-      const std::vector<std::uint32_t> positions = StableOrderOfKeys(keys);
-      std::copy(positions.begin(), positions.end(), order.begin());
+      order = StableOrderByKey(list, keyOf);
     } else {
+      order.resize(count);
       std::iota(order.begin(), order.end(), std::size_t{0});
       std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
         return keyOf(list[a]) < keyOf(list[b]);
