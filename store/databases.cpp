@@ -1,11 +1,28 @@
 #include "store/databases.h"
 
+#include <malloc.h>
+
 #include <utility>
 
 #include "store/database_layout.h"
 #include "store/store_messages.h"
 
 namespace quidora {
+
+namespace {
+
+// Each record written inside a batch opens and releases a savepoint, and SQLite frees the
+// savepoint's journal memory at the release: a block of some hundred kilobytes at the top of
+// the heap. With glibc's default trim threshold (128 KiB) every release then shrinks the heap
+// and the next write grows it again, two system calls and a TLB flush per record: 5,000 writes
+// in one batch took 12.8 s here instead of 0.5 s. Keeping up to 64 MiB of freed memory at the
+// top of the heap removes that churn. Setting it again is harmless.
+void KeepFreedHeapTop() {
+  mallopt(M_TRIM_THRESHOLD, 64 << 20);
+  mallopt(M_TOP_PAD, 1 << 20);
+}
+
+}  // namespace
 
 Databases::Databases(std::filesystem::path volumeFile, const platform::Clock& clock,
                      platform::IoFaults* faults)
@@ -14,7 +31,9 @@ Databases::Databases(std::filesystem::path volumeFile, const platform::Clock& cl
       clock_(clock),
       money_(store::kMoneyDatabaseName),
       accounts_(store::kAccountsDatabaseName),
-      categories_(store::kCategoriesDatabaseName) {}
+      categories_(store::kCategoriesDatabaseName) {
+  KeepFreedHeapTop();
+}
 
 Databases::~Databases() {
   CloseAll();

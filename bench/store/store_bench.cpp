@@ -1,0 +1,267 @@
+// The storage hot paths on generated device homes, each beside what it is judged against:
+// loading a million money records against a plain SQLite scan of the same records in the same
+// run, a durable add, an account's records deleted in one transaction, and a category rename
+// applied to a thirtieth of a million records. scripts/bench.sh checks the bounds.
+//
+// Generated homes are kept in $QUIDORA_BENCH_DATA (default /tmp/quidora-bench-data) and
+// reused by later runs.
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "device_home.h"
+#include "platform/clock.h"
+#include "platform/object_store.h"
+#include "store/database_layout.h"
+#include "store/databases.h"
+#include "store/loading.h"
+#include "store/record_writes.h"
+
+namespace quidora::bench {
+namespace {
+
+namespace fs = std::filesystem;
+
+class QuietMessages : public MessageService {
+ public:
+  MessageAnswer Show(std::u16string_view, MessageIcon, MessageButtons) override {
+    ++shown;
+    return MessageAnswer::Ok;
+  }
+  void Beep() override {}
+  void SetWaitCursor(bool) override {}
+  int shown = 0;
+};
+
+fs::path DataFolder() {
+  const char* configured = std::getenv("QUIDORA_BENCH_DATA");
+  return configured != nullptr && configured[0] == '/' ? fs::path(configured)
+                                                       : fs::path("/tmp/quidora-bench-data");
+}
+
+// A generated home of `records` money records, made on first use.
+const GeneratedHome& HomeWith(std::uint64_t records) {
+  static std::map<std::uint64_t, GeneratedHome> homes;
+  auto found = homes.find(records);
+  if (found != homes.end()) return found->second;
+  const fs::path home = DataFolder() / ("home-" + std::to_string(records));
+  GeneratedHome made;
+  if (!DescribeDeviceHome(home, made) || made.records != records) {
+    std::error_code ignored;
+    fs::remove_all(home, ignored);
+    std::string error;
+    std::fprintf(stderr, "generating %llu money records in %s ...\n",
+                 static_cast<unsigned long long>(records), home.c_str());
+    if (!GenerateDeviceHome(home, records, 1, made, error)) {
+      std::fprintf(stderr, "store_bench: %s\n", error.c_str());
+      std::exit(1);
+    }
+  }
+  return homes.emplace(records, made).first->second;
+}
+
+// A copy of a home's volume that a benchmark may change.
+fs::path WorkCopy(const GeneratedHome& home, const std::string& name) {
+  const fs::path work = DataFolder() / name;
+  std::error_code ignored;
+  for (const char* suffix : {"", "-wal", "-shm"}) {
+    fs::remove(work.string() + suffix, ignored);
+    const fs::path from = home.objectStore.string() + suffix;
+    if (fs::exists(from)) fs::copy_file(from, work.string() + suffix);
+  }
+  return work;
+}
+
+double Since(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+double ResidentMegabytes() {
+  std::ifstream statm("/proc/self/statm");
+  long pages = 0;
+  long resident = 0;
+  statm >> pages >> resident;
+  return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / 1048576.0;
+}
+
+struct OpenHome {
+  explicit OpenHome(const fs::path& volume, const platform::Clock& clock) : store(volume, clock) {
+    if (!OpenDatabases(store, categories, accounts, current, settings, ui)) {
+      std::fprintf(stderr, "store_bench: cannot open %s\n", volume.c_str());
+      std::exit(1);
+    }
+  }
+  Databases store;
+  QuietMessages ui;
+  Settings settings;
+  CategoryList categories;
+  AccountList accounts;
+  AccountRecord current;
+};
+
+const platform::FixedClock kClock(SystemTime{2026, 1, 0, 20, 0, 0, 0, 0});
+
+void BM_LoadAllMoneyRecords(benchmark::State& state) {
+  const auto records = static_cast<std::uint64_t>(state.range(0));
+  OpenHome home(HomeWith(records).objectStore, kClock);
+  // The first load of a run also pays for the memory it takes from the system; it is measured
+  // on its own, with the resident memory it adds. The timed loads are the later ones (the
+  // categories dialogs and the balance report load all records each time they run).
+  malloc_trim(0);
+  const double before = ResidentMegabytes();
+  const auto start = std::chrono::steady_clock::now();
+  auto first = std::make_unique<MoneyList>();
+  if (!LoadAllMoneyRecords(home.store, *first, home.ui) || first->size() != records) {
+    state.SkipWithError("load failed");
+    return;
+  }
+  const double firstSeconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const double growth = ResidentMegabytes() - before;
+  first.reset();
+  for (auto _ : state) {
+    MoneyList list;
+    if (!LoadAllMoneyRecords(home.store, list, home.ui) || list.size() != records) {
+      state.SkipWithError("load failed");
+      break;
+    }
+    state.PauseTiming();
+    list = MoneyList();
+    state.ResumeTiming();
+  }
+  state.counters["rss_growth_MB"] = growth;
+  state.counters["first_load_ms"] = firstSeconds * 1000.0;
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(records));
+}
+BENCHMARK(BM_LoadAllMoneyRecords)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_SqliteScanBaseline(benchmark::State& state) {
+  const auto records = static_cast<std::uint64_t>(state.range(0));
+  const fs::path volume = HomeWith(records).objectStore;
+  std::uint64_t bytes = 0;
+  for (auto _ : state) {
+    const auto scan = platform::ScanWithPlainSqlite(volume, store::kMoneyDatabaseName);
+    if (!scan || scan->records != records) {
+      state.SkipWithError("scan failed");
+      break;
+    }
+    bytes = scan->bytes;
+  }
+  benchmark::DoNotOptimize(bytes);
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(records));
+}
+BENCHMARK(BM_SqliteScanBaseline)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_AddMoneyRecord(benchmark::State& state) {
+  const fs::path volume = WorkCopy(HomeWith(10'000), "work-add.db");
+  // Keys from the 20th of the month on: clear of the generated keys, one second apart.
+  SteppingClock clock(SystemTime{2026, 1, 0, 20, 0, 0, 0, 0});
+  OpenHome home(volume, clock);
+  MoneyRecord record;
+  record.Reset();
+  record.accountKey = home.accounts[0].key;
+  record.SetCategory(u"Food");
+  record.SetMemo(u"Lunch");
+  record.SetDate(SystemTime{2026, 1, 0, 20, 0, 0, 0, 0});
+  record.amount = 1250;
+  std::vector<double> seconds;
+  for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
+    std::uint32_t key = 0;
+    const bool added = AddMoneyRecord(home.store, record, key, home.ui);
+    const double elapsed =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (!added) {
+      state.SkipWithError("add failed");
+      break;
+    }
+    state.SetIterationTime(elapsed);
+    seconds.push_back(elapsed);
+  }
+  if (!seconds.empty()) {
+    std::nth_element(seconds.begin(), seconds.begin() + seconds.size() / 2, seconds.end());
+    state.counters["median_ms"] = seconds[seconds.size() / 2] * 1000.0;
+  }
+}
+BENCHMARK(BM_AddMoneyRecord)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(300);
+
+void BM_DeleteAccountMoneyRecords(benchmark::State& state) {
+  // 15 accounts of about 10,000 records each.
+  const GeneratedHome& template_ = HomeWith(150'000);
+  std::uint32_t deleted = 0;
+  double wall = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto home = std::make_unique<OpenHome>(WorkCopy(template_, "work-delete.db"), kClock);
+    const std::uint32_t before = *home->store.Money().handle.RecordCount();
+    state.ResumeTiming();
+    const auto start = std::chrono::steady_clock::now();
+    if (!DeleteAccountMoneyRecords(home->store, template_.accountKeys[0], home->ui)) {
+      state.SkipWithError("deletion failed");
+      break;
+    }
+    wall = std::max(wall, Since(start));
+    state.PauseTiming();
+    deleted = before - *home->store.Money().handle.RecordCount();
+    home.reset();
+    state.ResumeTiming();
+  }
+  state.counters["deleted"] = deleted;
+  state.counters["wall_s"] = wall;
+}
+BENCHMARK(BM_DeleteAccountMoneyRecords)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_RenameCategoryApplied(benchmark::State& state) {
+  const auto records = static_cast<std::uint64_t>(state.range(0));
+  OpenHome home(HomeWith(records).objectStore, kClock);
+  MoneyList all;
+  if (!LoadAllMoneyRecords(home.store, all, home.ui)) {
+    state.SkipWithError("load failed");
+    return;
+  }
+  // Earlier runs may have left the category renamed: take it back first.
+  std::u16string from = u"Food";
+  std::u16string to = u"Groceries";
+  if (std::none_of(all.begin(), all.end(),
+                   [&](const MoneyRecord& r) { return r.Category() == from; })) {
+    std::swap(from, to);
+  }
+  std::int64_t renamed = 0;
+  double wall = 0;
+  for (auto _ : state) {
+    renamed = 0;
+    const auto start = std::chrono::steady_clock::now();
+    // What the categories dialog does with "Apply Rename and Delete to records" on.
+    StoreBatch batch(home.store, StringId::EditError, store::kMoneyDatabaseName);
+    for (MoneyRecord& record : all) {
+      if (record.Category() != from) continue;
+      record.SetCategory(to);
+      if (UpdateMoneyRecord(home.store, record, home.ui)) ++renamed;
+    }
+    if (!batch.Commit(home.ui) || renamed == 0) {
+      state.SkipWithError("rename failed");
+      break;
+    }
+    wall = std::max(wall, Since(start));
+    std::swap(from, to);
+  }
+  state.counters["records"] = static_cast<double>(renamed);
+  state.counters["wall_s"] = wall;
+}
+BENCHMARK(BM_RenameCategoryApplied)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+}  // namespace
+}  // namespace quidora::bench
+
+BENCHMARK_MAIN();
