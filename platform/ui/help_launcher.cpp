@@ -32,7 +32,12 @@ QString HelpLauncher::HelpProgram() {
   const QFileInfo besideInfo(beside);
   if (besideInfo.isFile() && besideInfo.isExecutable()) return beside;
   const QString onPath = QStandardPaths::findExecutable(QString::fromLatin1(kHelpProgramName));
-  return onPath.isEmpty() ? QString::fromLatin1(kHelpProgramName) : onPath;
+  if (!onPath.isEmpty()) return onPath;
+#ifdef QUIDORA_BUILD_HELP_PROGRAM
+  const QFileInfo built(QString::fromUtf8(QUIDORA_BUILD_HELP_PROGRAM));
+  if (built.isFile() && built.isExecutable()) return built.filePath();
+#endif
+  return QString::fromLatin1(kHelpProgramName);
 }
 
 }  // namespace quidora::ui

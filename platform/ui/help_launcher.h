@@ -23,7 +23,8 @@ class HelpLauncher {
   // Tests observe the started command lines by replacing the starter.
   void SetProcessStarter(ProcessStarter starter) { starter_ = std::move(starter); }
 
-  // Where the viewer is: next to the running executable, else on PATH, else the bare name.
+  // Where the viewer is: next to the running executable, else on PATH, else where this build
+  // made it, else the bare name.
   static QString HelpProgram();
 
  private:
