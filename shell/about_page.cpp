@@ -1,6 +1,7 @@
 #include "shell/about_page.h"
 
 #include <QLabel>
+#include <algorithm>
 
 #include "platform/ui/accessibility.h"
 #include "platform/ui/control_id.h"
@@ -21,6 +22,8 @@ QRect FromDialogUnits(int left, int top, int width, int height) {
 
 QLabel* AddLabel(QWidget* parent, const QString& text, QRect where) {
   auto* label = new QLabel(text, parent);
+  // The template's boxes were measured for the handheld's narrower font.
+  where.setWidth(std::max(where.width(), label->sizeHint().width()));
   label->setGeometry(where);
   return label;
 }
@@ -43,6 +46,7 @@ AboutPage::AboutPage(ui::DeviceScreen& screen, const Settings& settings)
   QFont bold = product->font();
   bold.setBold(true);
   product->setFont(bold);
+  product->adjustSize();
   AddLabel(this, "Version:", FromDialogUnits(45, 21, 26, 8));
   ui::SetControlId(AddLabel(this, VersionText(settings), FromDialogUnits(84, 21, 43, 8)),
                    control::kVersionText);

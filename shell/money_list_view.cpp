@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QProxyStyle>
 #include <QScrollBar>
 
 #include "platform/ui/control_id.h"
@@ -9,6 +10,20 @@
 #include "shell/money_list_model.h"
 
 namespace quidora {
+
+namespace {
+
+// Scroll bars as narrow as the handheld's, so that the wide layout's columns fit beside one.
+class ThinScrollBarStyle : public QProxyStyle {
+ public:
+  int pixelMetric(PixelMetric metric, const QStyleOption* option,
+                  const QWidget* widget) const override {
+    if (metric == PM_ScrollBarExtent) return 13;
+    return QProxyStyle::pixelMetric(metric, option, widget);
+  }
+};
+
+}  // namespace
 
 MoneyListView::MoneyListView(const MoneyList& list, const Settings& settings, QWidget* parent)
     : QTreeView(parent), model_(new MoneyListModel(list, settings, this)) {
@@ -25,7 +40,22 @@ MoneyListView::MoneyListView(const MoneyList& list, const Settings& settings, QW
   setSortingEnabled(false);  // the money list is sorted, never the view
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   setIconSize(QSize(16, 16));
+  setIndentation(0);
   setFrameShape(QFrame::Box);
+  setFrameShadow(QFrame::Plain);
+  setLineWidth(1);
+  // The handheld's list font and scroll bars: the column widths are measured for them.
+  QFont listFont = font();
+  listFont.setFamilies(
+      {QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
+  listFont.setPixelSize(11);
+  setFont(listFont);
+  header()->setFont(listFont);
+  auto* style = new ThinScrollBarStyle;
+  style->setParent(this);
+  setStyle(style);
+  verticalScrollBar()->setStyle(style);
+  horizontalScrollBar()->setStyle(style);
 
   QHeaderView* columns = header();
   columns->setStretchLastSection(false);
