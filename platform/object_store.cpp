@@ -253,8 +253,14 @@ bool Volume::Open(const std::filesystem::path& file, IoFaults* faults, std::stri
     return false;
   }
   mode = sql::Statement();
-  if (db.Exec("PRAGMA synchronous=FULL") != SQLITE_OK) {
-    detail = "synchronous: " + db.ErrorMessage();
+  // A larger page cache keeps a big group of writes with scattered keys from spilling the same
+  // pages to the log again and again; statement journals in memory keep the savepoint of each
+  // write inside a group from creating and deleting a temporary file (measured: 1.8 ms against
+  // 0.04 ms a write).
+  if (db.Exec("PRAGMA synchronous=FULL") != SQLITE_OK ||
+      db.Exec("PRAGMA cache_size=-65536") != SQLITE_OK ||
+      db.Exec("PRAGMA temp_store=MEMORY") != SQLITE_OK) {
+    detail = "settings: " + db.ErrorMessage();
     return false;
   }
   struct Prepared {

@@ -15,6 +15,7 @@
 #include "platform/ui/images.h"
 #include "platform/ui/input_panel.h"
 #include "platform/ui/menu_bar.h"
+#include "platform/ui/message_box.h"
 #include "platform/ui/navigation_bar.h"
 #include "platform/ui/text.h"
 
@@ -206,23 +207,34 @@ void DeviceScreen::closeEvent(QCloseEvent* event) {
   if (closeAccepted_) event->accept();
 }
 
+bool DeviceScreen::IsInsideModalLoop() const {
+  const bool boxOpen = std::any_of(messageBoxes_.begin(), messageBoxes_.end(),
+                                   [](const QPointer<MessageBox>& box) { return !box.isNull(); });
+  // Level 1 is the program's own loop; deeper means some caller waits in a nested one.
+  return !dialogs_.empty() || boxOpen || QThread::currentThread()->loopLevel() > 1;
+}
+
 void DeviceScreen::RequestClose() {
   if (closing_) return;
   closing_ = true;
-  if (dialogs_.empty()) {
+  if (!IsInsideModalLoop()) {
     RunCloseHandler();
     return;
   }
-  // The callers of the running dialogs must get their answer and unwind before the shell tidies
-  // up the objects they work on.
+  // The callers of the running dialogs and message boxes must get their answer and unwind
+  // before the shell tidies up the objects they work on. A question is answered No, so that
+  // nothing is deleted on the way out.
   for (FullScreenDialog* dialog : dialogs_) dialog->End(FullScreenDialog::kAbandoned);
+  for (const QPointer<MessageBox>& box : messageBoxes_) {
+    if (box)
+      box->Choose(box->Buttons() == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok);
+  }
   RunCloseHandlerWhenUnwound();
 }
 
 void DeviceScreen::RunCloseHandlerWhenUnwound() {
   QTimer::singleShot(0, this, [this] {
-    // Level 1 is the program's own loop; deeper means a caller is still inside a nested one.
-    if (!dialogs_.empty() || QThread::currentThread()->loopLevel() > 1) {
+    if (IsInsideModalLoop()) {
       QTimer::singleShot(10, this, [this] { RunCloseHandlerWhenUnwound(); });
       return;
     }
@@ -230,8 +242,17 @@ void DeviceScreen::RunCloseHandlerWhenUnwound() {
   });
 }
 
+void DeviceScreen::TrackMessageBox(MessageBox* box) {
+  messageBoxes_.erase(std::remove_if(messageBoxes_.begin(), messageBoxes_.end(),
+                                     [](const QPointer<MessageBox>& b) { return b.isNull(); }),
+                      messageBoxes_.end());
+  messageBoxes_.push_back(box);
+}
+
 void DeviceScreen::RunCloseHandler() {
+  handlerRunning_ = true;
   const bool accept = closeHandler_ ? closeHandler_() : true;
+  handlerRunning_ = false;
   if (!accept) {
     closing_ = false;
     return;

@@ -25,6 +25,7 @@ namespace quidora::ui {
 class FullScreenDialog;
 class InputPanel;
 class MenuBar;
+class MessageBox;
 class NavigationBar;
 
 class DeviceScreen : public QWidget {
@@ -71,17 +72,25 @@ class DeviceScreen : public QWidget {
 
   // The close request. The handler runs when the user closes the window, on SIGTERM and on
   // RequestClose(); it returns true to let the window close. Without a handler the window
-  // closes. Dialogs still running are ended with FullScreenDialog::kAbandoned first, and the
-  // handler runs once their callers have returned to the event loop.
+  // closes. Dialogs still running are ended with FullScreenDialog::kAbandoned first and open
+  // message boxes answered (No, or OK), and the handler runs once their callers have returned
+  // to the event loop.
   using CloseHandler = std::function<bool()>;
   void SetCloseHandler(CloseHandler handler) { closeHandler_ = std::move(handler); }
   void RequestClose();
   // Posts the close request to run from the event loop (the "Exit" command).
   void PostCloseRequest();
   bool IsClosing() const { return closing_; }
+  // A close request is on its way and the shell's handler has not started yet: new questions
+  // are answered No without being shown, so that callers unwind quickly.
+  bool IsWindingDown() const { return closing_ && !handlerRunning_; }
 
   // Brings the window to the front (a second copy asked for it).
   void BringToFront();
+
+  // The message service registers each box it shows in the screen, so that a close request
+  // arriving while one is open answers it (No for a question) before the shell tidies up.
+  void TrackMessageBox(MessageBox* box);
 
  signals:
   // The screen's size changed (rotation): the shell runs its work-area change.
@@ -107,6 +116,7 @@ class DeviceScreen : public QWidget {
   void PlaceInputPanel();
   void RunCloseHandler();
   void RunCloseHandlerWhenUnwound();
+  bool IsInsideModalLoop() const;
   void OnHelpKey();
 
   NavigationBar* navigationBar_ = nullptr;
@@ -116,6 +126,7 @@ class DeviceScreen : public QWidget {
   InputPanel* inputPanel_ = nullptr;
   QPointer<QWidget> mainView_;
   std::vector<FullScreenDialog*> dialogs_;
+  std::vector<QPointer<MessageBox>> messageBoxes_;
   QString title_;
   QString mainHelpTopic_;
   HelpLauncher help_;
@@ -123,6 +134,7 @@ class DeviceScreen : public QWidget {
   QSize announcedSize_;
   bool closing_ = false;
   bool closeAccepted_ = false;
+  bool handlerRunning_ = false;
 };
 
 }  // namespace quidora::ui

@@ -37,9 +37,13 @@ QtMessageService::~QtMessageService() {
 MessageAnswer QtMessageService::Show(std::u16string_view text, MessageIcon icon,
                                      MessageButtons buttons) {
   SetWaitCursor(false);
+  if (screen_ != nullptr && screen_->IsWindingDown()) {
+    return buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
+  }
   MessageBox box(LoadQString(StringId::Title), ToQString(text), icon, buttons,
                  screen_ != nullptr && screen_->isVisible() ? screen_.data() : nullptr);
   box.PlaceInside(BoxArea(screen_));
+  if (screen_ != nullptr) screen_->TrackMessageBox(&box);
 
   bool finished = false;
   QEventLoop loop;
