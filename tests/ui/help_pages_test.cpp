@@ -13,8 +13,8 @@ namespace {
 
 using help::HelpUrl;
 
-const char* const kTopics[] = {"Navigating", "Moneyrecords",  "Accounts",     "Categories",
-                               "Settings",   "Workwithrapport", "Accountsstat", "Export",
+const char* const kTopics[] = {"Navigating",    "Moneyrecords",    "Accounts",     "Categories",
+                               "Settings",      "Workwithrapport", "Accountsstat", "Export",
                                "Exportrapport", "Exportbalance"};
 
 QString Page(const QString& name) {

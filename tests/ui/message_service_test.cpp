@@ -118,6 +118,29 @@ TEST_F(MessageServiceTest, WaitCursorIsGoneBeforeTheBoxAndOtherCursorsSurvive) {
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
+TEST_F(MessageServiceTest, CloseRequestAnswersAnOpenQuestionNoBeforeTheShellTidiesUp) {
+  int handlerCalls = 0;
+  screen.SetCloseHandler([&] {
+    ++handlerCalls;
+    return true;
+  });
+  int boxesShown = 0;
+  QObject::connect(&messages, &QtMessageService::BoxShown, &screen, [&](MessageBox*) {
+    ++boxesShown;
+    screen.RequestClose();
+    EXPECT_EQ(handlerCalls, 0) << "the shell must not tidy up under an open question";
+  });
+  EXPECT_EQ(messages.Show(u"Selected Account will be permanently deleted. Continue?",
+                          MessageIcon::Exclamation, MessageButtons::YesNo),
+            MessageAnswer::No);
+  // Further questions on the way out are not shown and get No.
+  EXPECT_EQ(messages.Show(u"Continue?", MessageIcon::Exclamation, MessageButtons::YesNo),
+            MessageAnswer::No);
+  EXPECT_EQ(boxesShown, 1);
+  QTRY_COMPARE(handlerCalls, 1);
+  EXPECT_FALSE(screen.isVisible());
+}
+
 TEST(MessageServiceWithoutScreenTest, StartUpBoxesAppearInTheDesktopCentre) {
   QtMessageService messages(nullptr);
   QRect placed;
