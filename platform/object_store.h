@@ -9,6 +9,10 @@
 // - Every call that changes the volume is durable when it returns (WAL journal, synchronous=FULL)
 //   unless it runs inside a Transaction, which then makes the whole group durable at its Commit.
 // - Failures are results: 0 for an object identifier, false, or a status. Nothing throws.
+//   A failed change leaves the volume as it was; only when the last step, the sync of the log,
+//   fails may the change turn out stored after all, and then whole: never a part of it.
+// - Opening checks the whole file (quick_check): about 1 s for a volume of a million records.
+//   Reading a database from start to end is about 1.3 to 1.5 times ScanWithPlainSqlite below.
 //
 // Volume layout (schema version 1, application_id 0x51554944, "QUID"):
 //
