@@ -4,6 +4,9 @@
 
 namespace quidora {
 
+// A million records must fit in 200 MB with their category and memo.
+static_assert(sizeof(MoneyRecord) <= 160, "money records outgrow their memory budget");
+
 void MoneyRecord::Reset() {
   key = kNoKey;
   accountKey = kNoKey;

@@ -4,7 +4,9 @@
 // always refused (the field keeps its old text); an empty view is an EMPTY text, refused by
 // SetCategory and stored as the empty text by SetMemo. HasCategory()/HasMemo() tell a missing
 // field from an empty one; Category()/Memo() read both as the empty view. The record owns its
-// texts; views returned by the getters stay valid until the field is next set or cleared.
+// texts, short ones inside itself: a view returned by Category()/Memo() is valid until the
+// field is set again or the record moves (a list moves its records when it changes shape);
+// take a std::u16string to keep it longer.
 //
 // Date and amount texts are formatted on request (see FormattedText) from the date number and
 // from the cents they were last built from; they behave as texts built once and kept:
@@ -22,8 +24,8 @@
 
 #include "core/date.h"
 #include "core/formatted_text.h"
+#include "core/inline_text.h"
 #include "core/keys.h"
-#include "core/owned_text.h"
 #include "core/record_date.h"
 
 namespace quidora {
@@ -89,8 +91,9 @@ class MoneyRecord {
   RecordDate date_;
   bool hasAmountTexts_ = false;
   std::int64_t textCents_ = 0;  // what the amount texts were last built from
-  OwnedText category_;
-  OwnedText memo_;
+  // Room inside the record for the longest category and memo the dialogs allow.
+  InlineText<22> category_;
+  InlineText<30> memo_;
 };
 
 }  // namespace quidora

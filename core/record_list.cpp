@@ -46,7 +46,7 @@ std::size_t RecordList<Record>::Count() {
 template <typename Record>
 void RecordList<Record>::Clear() {
   // Swapped out rather than cleared so that the memory of a large list goes back at once.
-  std::vector<Record>().swap(records_);
+  Storage().swap(records_);
   cursor_ = kNoCursor;
 }
 
@@ -99,7 +99,10 @@ bool RecordList<Record>::Reorder(std::span<const std::size_t> order) {
     Record held = std::move(records_[cycle[0]]);
     for (std::size_t k = 0; k + 1 < cycle.size(); ++k) {
       if (k + kPrefetchDistance < cycle.size()) {
-        __builtin_prefetch(&records_[cycle[k + kPrefetchDistance]]);
+        const char* ahead = reinterpret_cast<const char*>(&records_[cycle[k + kPrefetchDistance]]);
+        for (std::size_t line = 0; line < sizeof(Record); line += 64) {
+          __builtin_prefetch(ahead + line);
+        }
       }
       records_[cycle[k]] = std::move(records_[cycle[k + 1]]);
     }

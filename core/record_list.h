@@ -32,6 +32,7 @@
 
 #include "core/account_record.h"
 #include "core/category_record.h"
+#include "core/large_block_allocator.h"
 #include "core/money_record.h"
 
 namespace quidora {
@@ -40,8 +41,9 @@ template <typename Record>
 class RecordList {
  public:
   using value_type = Record;
-  using iterator = typename std::vector<Record>::iterator;
-  using const_iterator = typename std::vector<Record>::const_iterator;
+  using Storage = std::vector<Record, LargeBlockAllocator<Record>>;
+  using iterator = typename Storage::iterator;
+  using const_iterator = typename Storage::const_iterator;
 
   RecordList() = default;
   RecordList(RecordList&&) noexcept = default;
@@ -93,7 +95,7 @@ class RecordList {
   Record* FindFromHead(Predicate matches);
   Record* FindAtPosition(std::size_t position);
 
-  std::vector<Record> records_;
+  Storage records_;
   std::size_t cursor_ = kNoCursor;
 };
 

@@ -63,6 +63,38 @@ TEST(MoneyRecord, SettingATextFromItselfKeepsIt) {
   EXPECT_EQ(record.Memo(), u"a memo longer than any small buffer");
   ASSERT_TRUE(record.SetMemo(record.Memo().substr(2, 4)));
   EXPECT_EQ(record.Memo(), u"memo");
+  ASSERT_TRUE(record.SetMemo(record.Memo().substr(1)));
+  EXPECT_EQ(record.Memo(), u"emo");
+  record.SetCategory(u"Food");
+  ASSERT_TRUE(record.SetCategory(record.Category().substr(1)));
+  EXPECT_EQ(record.Category(), u"ood");
+}
+
+// Category and memo are kept inside the record up to the dialogs' limits and outside beyond;
+// both kinds must survive moves, copies and being set over each other.
+TEST(MoneyRecord, ShortAndLongTextsThroughMovesAndCopies) {
+  const std::u16string longMemo(31, u'L');
+  const std::u16string longCategory(23, u'C');
+  const std::u16string shortMemo(30, u's');
+  MoneyRecord record;
+  ASSERT_TRUE(record.SetMemo(longMemo));
+  ASSERT_TRUE(record.SetCategory(longCategory));
+  MoneyRecord moved(std::move(record));
+  EXPECT_EQ(moved.Memo(), longMemo);
+  EXPECT_EQ(moved.Category(), longCategory);
+  MoneyRecord assigned;
+  assigned.SetMemo(shortMemo);
+  assigned = std::move(moved);
+  EXPECT_EQ(assigned.Memo(), longMemo);
+  ASSERT_TRUE(assigned.SetMemo(shortMemo));
+  EXPECT_EQ(assigned.Memo(), shortMemo);
+  MoneyRecord copy;
+  copy.CopyFrom(assigned);
+  EXPECT_EQ(copy.Memo(), shortMemo);
+  EXPECT_EQ(copy.Category(), longCategory);
+  copy.Reset();
+  EXPECT_FALSE(copy.HasCategory());
+  EXPECT_EQ(assigned.Category(), longCategory);
 }
 
 TEST(MoneyRecord, CopyFromCopiesEverythingIntoOwnTexts) {
