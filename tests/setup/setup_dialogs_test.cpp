@@ -178,7 +178,7 @@ TEST(ProgressWindowTest, ACloseBeforeTheWindowExistsKeepsItFromShowing) {
   EXPECT_EQ(window.Dialog(), nullptr);
 }
 
-TEST(MessageBoxesTest, ShowsAnErrorBoxOnTheGuiThreadWhicheverThreadAsks) {
+TEST(LauncherMessageBoxesTest, ShowsAnErrorBoxOnTheGuiThreadWhicheverThreadAsks) {
   MessageBoxes boxes;
   QString title, text;
   QMessageBox::Icon icon = QMessageBox::NoIcon;
@@ -213,7 +213,7 @@ TEST(MessageBoxesTest, ShowsAnErrorBoxOnTheGuiThreadWhicheverThreadAsks) {
   EXPECT_FALSE(hadOwner);
 }
 
-TEST(SingleInstanceTest, ASecondStartAsksTheFirstToComeForward) {
+TEST(LauncherSingleInstanceTest, ASecondStartAsksTheFirstToComeForward) {
   QTemporaryDir runtime;
   ASSERT_TRUE(runtime.isValid());
   const std::string_view title = SetupText(SetupString::Title);
@@ -229,7 +229,7 @@ TEST(SingleInstanceTest, ASecondStartAsksTheFirstToComeForward) {
   EXPECT_EQ(unrelated.ClaimOrRaise(), SingleInstance::Claim::First);
 }
 
-TEST(SingleInstanceTest, TheNameIsFreeOnceTheFirstHasEnded) {
+TEST(LauncherSingleInstanceTest, TheNameIsFreeOnceTheFirstHasEnded) {
   QTemporaryDir runtime;
   const std::string_view title = SetupText(SetupString::Title);
   {
@@ -240,7 +240,7 @@ TEST(SingleInstanceTest, TheNameIsFreeOnceTheFirstHasEnded) {
   EXPECT_EQ(next.ClaimOrRaise(), SingleInstance::Claim::First);
 }
 
-TEST(SingleInstanceTest, RefusesARuntimeFolderOthersCanEnter) {
+TEST(LauncherSingleInstanceTest, RefusesARuntimeFolderOthersCanEnter) {
   QTemporaryDir runtime;
   ASSERT_EQ(chmod(QFile::encodeName(runtime.path()).constData(), 0755), 0);
   SingleInstance instance(SetupText(SetupString::Title), runtime.path());
