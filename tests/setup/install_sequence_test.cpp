@@ -153,6 +153,7 @@ TEST_F(InstallSequenceTest, ADeviceThatTakesMostOfTheWaitIsStillAccepted) {
   InstallDecision decision = sequence->Run();
   EXPECT_EQ(decision.result, kInstallResult);
   EXPECT_EQ(decision.installationArgument, "\"/home/me/Setup/ARM.ini\"");
+  sequence.reset();  // the notice follows the release that let Run go on
   EXPECT_EQ(progress_.Events(), (Events{"open", "connected"}));
 }
 
