@@ -81,6 +81,24 @@ TEST_F(BatchTest, ChangesInsideABatchAreSeenByLaterOperationsOfIt) {
   EXPECT_TRUE(ui_.log.empty());
 }
 
+TEST_F(BatchTest, FirstFailureIsReportedOnceAndNothingIsStored) {
+  ASSERT_TRUE(DeleteEmptyAccountsDatabase(*store_, AccountList()));  // accounts now unreachable
+  StoreBatch batch(*store_, StringId::DeleteError, layout::kMoneyDatabaseName);
+  EXPECT_TRUE(DeleteMoneyRecord(*store_, keys_[0], ui_));
+  ui_.Expect(u"Error during deleting record in database: Vesko QuidbookAccs");
+  EXPECT_FALSE(DeleteAccountRecord(*store_, cash_.key, ui_));
+  EXPECT_TRUE(store_->BatchBroken());
+  // Later operations neither write nor report.
+  EXPECT_FALSE(DeleteMoneyRecord(*store_, keys_[1], ui_));
+  MoneyRecord record = MakeMoney(cash_.key, u"Food", 1);
+  std::uint32_t key = 0;
+  EXPECT_FALSE(AddMoneyRecord(*store_, record, key, ui_));
+  EXPECT_FALSE(batch.Commit(ui_));
+  EXPECT_EQ(ui_.log.size(), 1u);
+  EXPECT_FALSE(store_->BatchBroken());
+  EXPECT_EQ(StoredKeys(Volume(), layout::kMoneyDatabaseName), keys_);
+}
+
 TEST_F(BatchTest, NestedAccountDeletionJoinsTheOuterBatch) {
   {
     StoreBatch outer(*store_, StringId::DeleteError, layout::kMoneyDatabaseName);
