@@ -2,7 +2,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QMessageBox>
-#include <QPixmap>
 #include <cstdio>
 #include <cstdlib>
 
@@ -60,7 +59,12 @@ int main(int argc, char** argv) {
                   Text(SetupText(SetupString::NoConnection)), QMessageBox::Ok);
   saved &= Save(box, folder, QStringLiteral("setup-message-no-connection.png"));
 
-  QPixmap icon = SetupIconPixmap(48);
-  if (!icon.save(folder.filePath(QStringLiteral("setup-icon.png")))) saved = false;
+  const QString iconFile = folder.filePath(QStringLiteral("setup-icon.png"));
+  if (SetupIconPixmap(48).save(iconFile)) {
+    std::printf("%s\n", qPrintable(iconFile));
+  } else {
+    std::fprintf(stderr, "quidsetup_screenshots: cannot write %s\n", qPrintable(iconFile));
+    saved = false;
+  }
   return saved ? 0 : 1;
 }
