@@ -369,6 +369,7 @@ void MainWindow::OnRowTapped(int row) {
       if (program_.workMoney.accountKey != program_.currentAccount.key) {
         RemoveMoneyRecordAndRow(program_.savedRow);
         program_.savedRow = -1;
+        List().ClearSelection();
       } else if (program_.money.FindByPosition(position) != nullptr &&
                  program_.money.ReplaceAt(position, program_.workMoney) != nullptr) {
         List().UpdateRow(program_.savedRow);

@@ -129,6 +129,10 @@ void MoneyListView::SelectRow(int row) {
   scrollTo(index, QAbstractItemView::EnsureVisible);
 }
 
+void MoneyListView::ClearSelection() {
+  selectionModel()->clear();
+}
+
 bool MoneyListView::IsRowVisible(int row) const {
   if (row < 0 || row >= model_->rowCount()) return false;
   const QRect rect = visualRect(model_->index(row, 0));

@@ -48,6 +48,8 @@ class MoneyListView : public QTreeView {
   int SelectedRow() const;
   // Makes `row` the selected and focused row; -1 or a row that does not exist clears nothing.
   void SelectRow(int row);
+  // No row selected and no current row.
+  void ClearSelection();
   // Whether `row` lies within the visible part of the list.
   bool IsRowVisible(int row) const;
 
