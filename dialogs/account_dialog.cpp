@@ -67,6 +67,7 @@ AccountDialog::AccountDialog(Program& program, DialogHost& host, QTreeWidget* ac
       program_(program),
       host_(host),
       accountsList_(accountsList) {
+  UseDialogFont(this);
   heading_ = MakeHeading(this, QStringLiteral("Account"), kBlue, QPoint(6, 4));
   auto* dateLabel = ui::SetControlId(new QLabel(QStringLiteral("Date:"), this), kDateLabel);
   date_ = ui::SetControlId(MakeDatePicker(this, program.settings.dateTypeView), kDate);

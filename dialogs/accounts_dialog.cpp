@@ -38,6 +38,7 @@ AccountsDialog::AccountsDialog(Program& program, DialogHost& host)
                        QStringLiteral("file:equidorappc.htm#Accounts")),
       program_(program),
       host_(host) {
+  UseDialogFont(this);
   MakeHeading(this, ui::LoadQString(StringId::AccountsHint), QColor(255, 0, 128), QPoint(13, 3));
   list_ = CreateAccountsListView(this, program.settings.sortAccountsBook,
                                  program.settings.sortOrderAccountsBook);

@@ -32,6 +32,7 @@ CategoriesDialog::CategoriesDialog(Program& program)
     : FullScreenDialog(program.screen, QStringLiteral("Edit Categories..."),
                        QStringLiteral("file:equidorappc.htm#Categories")),
       program_(program) {
+  UseDialogFont(this);
   MakeHeading(this, ui::LoadQString(StringId::CategoryHeading), kBlue, QPoint(6, 4));
   list_ = ui::SetControlId(new QListWidget(this), kList);
   list_->setSelectionMode(QAbstractItemView::SingleSelection);

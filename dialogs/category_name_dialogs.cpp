@@ -26,6 +26,7 @@ CategoryNameDialog::CategoryNameDialog(Program& program, const QString& title, I
     : FullScreenDialog(program.screen, title, QStringLiteral("file:equidorappc.htm#Categories")),
       program_(program),
       ids_(ids) {
+  UseDialogFont(this);
   prompt_ = new QLabel(QStringLiteral("Enter a new category name:"), this);
   edit_ = ui::SetControlId(new QLineEdit(this), ids.edit);
   edit_->setMaxLength(kNameLimit);

@@ -138,6 +138,12 @@ QLabel* MakeHeading(QWidget* parent, const QString& text, const QColor& color, Q
   return heading;
 }
 
+void UseDialogFont(QWidget* dialog) {
+  QFont font = dialog->font();
+  font.setPixelSize(11);
+  dialog->setFont(font);
+}
+
 void FocusAndSelect(QLineEdit* field) {
   field->setFocus(Qt::OtherFocusReason);
   field->selectAll();

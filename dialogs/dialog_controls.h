@@ -80,6 +80,9 @@ SystemTime ReadPicker(const QDateEdit* picker, const platform::Clock& clock);
 
 // A heading drawn in the dialog's own font: "Times New Roman", 10 points, weight 800, `color`.
 QLabel* MakeHeading(QWidget* parent, const QString& text, const QColor& color, QPoint at);
+// The handheld's dialog font: the system face at 11 pixels, so the labels of the layout tables
+// fit their rectangles. Set it before the controls are made; they inherit it.
+void UseDialogFont(QWidget* dialog);
 // Puts the focus on `field` with its whole text selected.
 void FocusAndSelect(QLineEdit* field);
 // Moves a control to the rectangle (left, top, width, height) of a layout table.

@@ -29,8 +29,8 @@ enum ControlIds {
   kAmountLabel = 1016,
   kAmount = 1017,
   kTypeLabel = 1018,
-  kIncome = 1019,
-  kExpense = 1020,
+  kIncomeButton = 1019,
+  kExpenseButton = 1020,
   kCategoryLabel = 1021,
   kCategory = 1022,
   kAccountLabel = 1023,
@@ -61,8 +61,8 @@ const Placement kPlacements[] = {
     {kAmountLabel, {5, 30, 53, 20}, {5, 26, 53, 18}},
     {kAmount, {65, 28, 90, 20}, {65, 24, 90, 18}},
     {kTypeLabel, {5, 52, 33, 20}, {}},
-    {kIncome, {65, 50, 70, 20}, {170, 15, 60, 18}},
-    {kExpense, {140, 50, 70, 20}, {240, 15, 70, 18}},
+    {kIncomeButton, {65, 50, 70, 20}, {170, 15, 60, 18}},
+    {kExpenseButton, {140, 50, 70, 20}, {240, 15, 70, 18}},
     {kCategoryLabel, {5, 74, 55, 20}, {5, 46, 55, 18}},
     {kCategory, {65, 72, 168, 20}, {65, 44, 145, 18}},
     {kAccountLabel, {5, 96, 55, 20}, {5, 68, 55, 18}},
@@ -85,14 +85,15 @@ TransactionDialog::TransactionDialog(Program& program, DialogHost& host)
                        QStringLiteral("file:equidorappc.htm#Moneyrecords")),
       program_(program),
       host_(host) {
+  UseDialogFont(this);
   dateLabel_ = MakeLabel(this, kDateLabel, "Date:");
   date_ = ui::SetControlId(MakeDatePicker(this, program.settings.dateTypeView), kDate);
   amountLabel_ = MakeLabel(this, kAmountLabel, "Amount:");
   amount_ = ui::SetControlId(new QLineEdit(this), kAmount);
   amount_->setMaxLength(kAmountLimit);
   typeLabel_ = MakeLabel(this, kTypeLabel, "Type:");
-  income_ = ui::SetControlId(new QRadioButton(QStringLiteral("Income"), this), kIncome);
-  expense_ = ui::SetControlId(new QRadioButton(QStringLiteral("Expense"), this), kExpense);
+  income_ = ui::SetControlId(new QRadioButton(QStringLiteral("Income"), this), kIncomeButton);
+  expense_ = ui::SetControlId(new QRadioButton(QStringLiteral("Expense"), this), kExpenseButton);
   categoryLabel_ = MakeLabel(this, kCategoryLabel, "Category:");
   category_ = ui::SetControlId(new DropDownList(this), kCategory);
   accountLabel_ = MakeLabel(this, kAccountLabel, "Account:");

@@ -1,0 +1,76 @@
+// Opens every editing dialog with data in both layouts. Each must open without a message and
+// fit its controls inside the work area. With QUIDORA_DIALOG_SHOTS=DIR the screen is also saved
+// as DIR/dlg-<name>-<width>x<height>.png for a person to look at.
+#include <QDir>
+#include <QImage>
+#include <QPixmap>
+
+#include "dialog_fixture.h"
+#include "dialogs/dialogs.h"
+
+namespace quidora::testing {
+namespace {
+
+class DialogScreenshotsTest : public DialogTest {
+ protected:
+  DialogScreenshotsTest() {
+    const std::uint32_t cash = AddAccount(u"Cash", Date(2005, 1, 10));
+    AddAccount(u"Bank Savings", Date(2005, 2, 11));
+    AddAccount(u"Travel", Date(2006, 3, 1));
+    for (const char16_t* name : {u"Food", u"Salary", u"Car", u"House", u"Fun"}) AddCategory(name);
+    AddMoney(cash, u"Food", 1250);
+    ShowAccount(cash);
+  }
+
+  // Runs `run` with a handler that checks and saves the screen, then ends the dialog.
+  void Shoot(const QString& name, const std::function<int()>& run) {
+    driver_->Then([this, name](ui::FullScreenDialog& d) {
+      for (QWidget* child : d.findChildren<QWidget*>()) {
+        if (child->isVisible() && child->parentWidget() == &d) {
+          EXPECT_TRUE(d.rect().contains(child->geometry()))
+              << name.toStdString() << ": control " << ui::ControlId(child) << " outside";
+        }
+      }
+      const QPixmap shot = screen_.grab();
+      EXPECT_EQ(shot.size(), screen_.size());
+      const QString folder = qEnvironmentVariable("QUIDORA_DIALOG_SHOTS");
+      if (!folder.isEmpty()) {
+        const QString file = QDir(folder).filePath(QStringLiteral("dlg-%1-%2x%3.png")
+                                                       .arg(name)
+                                                       .arg(screen_.width())
+                                                       .arg(screen_.height()));
+        EXPECT_TRUE(shot.save(file));
+      }
+      d.End(0);
+    });
+    run();
+  }
+
+  void ShootAll() {
+    program_->workMoney.Reset();
+    program_->workMoney.CopyFrom(program_->money[0]);
+    program_->workMoney.SetMemo(u"Lunch with Ann");
+    program_->transactionEditFlag = 1;
+    program_->savedRow = 0;
+    Shoot("transaction", [&] { return RunTransactionDialog(*program_, *host_); });
+    Shoot("accounts", [&] { return RunAccountsDialog(*program_, *host_); });
+    program_->workAccount.CopyFrom(program_->accounts[0]);
+    program_->workAccount.SetDescription(u"Wallet and coins");
+    program_->accountEditFlag = 1;
+    Shoot("account", [&] { return RunAccountDialog(*program_, *host_); });
+    Shoot("categories", [&] { return RunCategoriesDialog(*program_, *host_); });
+    Shoot("newcategory", [&] { return RunNewCategoryDialog(*program_, *host_); });
+    program_->categories.FindByName(u"Car");
+    Shoot("editcategory", [&] { return RunEditCategoryDialog(*program_, *host_); });
+  }
+};
+
+TEST_F(DialogScreenshotsTest, EveryDialogOpensWithDataInBothLayouts) {
+  ShootAll();
+  UseScreen(320, 240);
+  ShootAll();
+  EXPECT_TRUE(messages_.log.empty());
+}
+
+}  // namespace
+}  // namespace quidora::testing
