@@ -16,8 +16,10 @@
 //
 // Storage is contiguous, so positional access is constant time and a list can hold millions
 // of records. Consequence: a record pointer or reference taken from a list is valid only
-// until the list next changes shape (Append, RemoveAt, RemoveByName, Clear, Reorder, a sort);
-// take a copy (CopyFrom) or the position to keep it longer. ReplaceAt keeps pointers valid.
+// until the list next changes shape (Append, RemoveAt, RemoveByName, Clear, Reorder, a sort),
+// and so is a text view taken from such a record (a money record keeps short texts inside
+// itself); take a copy (CopyFrom, std::u16string) or the position to keep it longer.
+// ReplaceAt keeps record pointers valid.
 //
 // Lists copy what they are given (Construct + CopyFrom); the rvalue Append overloads give the
 // same result without copying the texts, for loaders filling large lists.
@@ -126,7 +128,8 @@ class AccountList : public RecordList<AccountRecord> {
 
 class CategoryList : public RecordList<CategoryRecord> {
  public:
-  // nullptr, with nothing added, when a category of exactly that name is in the list.
+  // nullptr, with nothing added, when a category of exactly that name is in the list, and for
+  // a category without a name (it could be neither found nor sorted).
   CategoryRecord* Append(const CategoryRecord& record);
   CategoryRecord* Append(CategoryRecord&& record);
   // False for an empty list and when there is no such position.
