@@ -73,13 +73,14 @@ std::vector<std::uint32_t> ShellTest::Seed(const std::vector<std::u16string>& ac
   return keys;
 }
 
-std::unique_ptr<Session> ShellTest::Start(QSize screen, StartOutcome* outcome) {
+std::unique_ptr<Session> ShellTest::Start(QSize screen, StartOutcome* outcome,
+                                          bool handleTerminationSignals) {
   StartOptions options;
   options.locations = locations;
   options.screenSize = screen;
   options.messages = &messages;
   options.clock = &clock;
-  options.handleTerminationSignals = false;
+  options.handleTerminationSignals = handleTerminationSignals;
   auto session = InitProgram(options, outcome);
   QCoreApplication::processEvents();
   return session;

@@ -54,7 +54,8 @@ class ShellTest : public ::testing::Test {
                                   const std::vector<SeedRecord>& records);
 
   // Starts the program over this test's home.
-  std::unique_ptr<Session> Start(QSize screen = {240, 320}, StartOutcome* outcome = nullptr);
+  std::unique_ptr<Session> Start(QSize screen = {240, 320}, StartOutcome* outcome = nullptr,
+                                 bool handleTerminationSignals = false);
   // The close request, as the window's close button sends it; the session is gone afterwards.
   void Close(std::unique_ptr<Session>& session);
 

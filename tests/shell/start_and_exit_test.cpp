@@ -1,9 +1,12 @@
 // Start-up and the exit sequence through the real program: the first start on an empty device,
 // a second copy, a store that cannot be opened, what the exit writes and deletes, and a restart.
 #include <QApplication>
+#include <QTest>
+#include <csignal>
 #include <fstream>
 
 #include "platform/ui/device_screen.h"
+#include "platform/ui/input_panel.h"
 #include "platform/ui/menu_bar.h"
 #include "shell/account_view.h"
 #include "shell/command_ids.h"
@@ -153,6 +156,40 @@ TEST_F(ShellTest, ExitCommandClosesThroughTheExitSequence) {
   // The account survives; the empty money database does not.
   EXPECT_EQ(StoredCount(kAccountsDatabaseName), 1u);
   EXPECT_EQ(StoredCount(kMoneyDatabaseName), std::nullopt);
+}
+
+TEST_F(ShellTest, SigtermRunsTheExitSequence) {
+  Seed({u"Bank"}, {}, {});
+  auto session = Start({240, 320}, nullptr, /*handleTerminationSignals=*/true);
+  ASSERT_NE(session, nullptr);
+  ASSERT_EQ(raise(SIGTERM), 0);
+  QTRY_VERIFY(!session->Screen().isVisible());
+  EXPECT_NE(RegistryText().find("\"LastAccount\"=\"Bank\""), std::string::npos);
+}
+
+TEST_F(ShellTest, ActivationRaisesThePanelOnlyForAnOpenDialogWithFields) {
+  Seed({u"Bank"}, {}, {});
+  auto session = Start();
+  ASSERT_NE(session, nullptr);
+  ui::InputPanel& panel = session->Screen().Panel();
+  panel.Raise();
+  emit session->Screen().ActivationChanged(true);
+  EXPECT_FALSE(panel.IsRaised());
+
+  QWidget fieldsDialog;
+  session->GetProgram().openDialog = &fieldsDialog;
+  emit session->Screen().ActivationChanged(true);
+  EXPECT_TRUE(panel.IsRaised());
+}
+
+TEST_F(ShellTest, HelpInTheMainWindowShowsTheNavigatingTopic) {
+  auto session = Start();
+  ASSERT_NE(session, nullptr);
+  QStringList started;
+  session->Screen().Help().SetProcessStarter(
+      [&started](const QString&, const QStringList& arguments) { started << arguments; });
+  QTest::keyClick(session->Window().List().viewport(), Qt::Key_F1);
+  EXPECT_EQ(started, QStringList{"file:equidorappc.htm#Navigating"});
 }
 
 }  // namespace
