@@ -14,27 +14,27 @@ const QString kBackspace = QStringLiteral("Backspace");
 const QString kShift = QStringLiteral("Shift");
 const QString kSpace = QStringLiteral("Space");
 
-struct KeySpec {
+struct KeyPlace {
   QString face;
   int stretch;  // in half key widths
 };
 
 // Four rows of 24 half-key widths each.
-std::vector<std::vector<KeySpec>> Rows() {
+std::vector<std::vector<KeyPlace>> Rows() {
   auto keys = [](const char* faces) {
-    std::vector<KeySpec> row;
+    std::vector<KeyPlace> row;
     for (const char* c = faces; *c != '\0'; ++c) row.push_back({QString(QLatin1Char(*c)), 2});
     return row;
   };
-  std::vector<std::vector<KeySpec>> rows;
+  std::vector<std::vector<KeyPlace>> rows;
   rows.push_back(keys("1234567890"));
   rows.back().push_back({kBackspace, 4});
   rows.push_back(keys("qwertyuiop,."));
   rows.push_back({{QString(), 3}});
-  for (const KeySpec& k : keys("asdfghjkl")) rows.back().push_back(k);
+  for (const KeyPlace& k : keys("asdfghjkl")) rows.back().push_back(k);
   rows.back().push_back({QString(), 3});
   rows.push_back({{kShift, 3}});
-  for (const KeySpec& k : keys("zxcvbnm")) rows.back().push_back(k);
+  for (const KeyPlace& k : keys("zxcvbnm")) rows.back().push_back(k);
   rows.back().push_back({kSpace, 7});
   return rows;
 }
@@ -70,29 +70,29 @@ InputPanel::InputPanel(QWidget* parent) : QWidget(parent) {
   auto* column = new QVBoxLayout(this);
   column->setContentsMargins(1, 1, 1, 1);
   column->setSpacing(0);
-  for (const std::vector<KeySpec>& specs : Rows()) {
+  for (const std::vector<KeyPlace>& places : Rows()) {
     auto* row = new QHBoxLayout;
     row->setSpacing(0);
-    for (const KeySpec& spec : specs) {
-      if (spec.face.isEmpty()) {
-        row->addStretch(spec.stretch);
+    for (const KeyPlace& place : places) {
+      if (place.face.isEmpty()) {
+        row->addStretch(place.stretch);
         continue;
       }
-      auto* key = new QPushButton(Label(spec.face), this);
-      key->setObjectName(QStringLiteral("key ") + spec.face);
-      key->setProperty("face", spec.face);
-      key->setAccessibleName(spec.face);
+      auto* key = new QPushButton(Label(place.face), this);
+      key->setObjectName(QStringLiteral("key ") + place.face);
+      key->setProperty("face", place.face);
+      key->setAccessibleName(place.face);
       // Tapping a key must leave the focus (and the caret) in the field being typed into.
       key->setFocusPolicy(Qt::NoFocus);
       key->setMinimumSize(8, 8);
       key->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Expanding);
-      key->setAutoRepeat(spec.face == kBackspace);
-      key->setCheckable(spec.face == kShift);
+      key->setAutoRepeat(place.face == kBackspace);
+      key->setCheckable(place.face == kShift);
       key->setStyleSheet(QStringLiteral("QPushButton { padding: 0px; margin: 0px; }"));
-      const QString face = spec.face;
+      const QString face = place.face;
       connect(key, &QPushButton::clicked, this, [this, face] { Type(face); });
       keys_.push_back(key);
-      row->addWidget(key, spec.stretch);
+      row->addWidget(key, place.stretch);
     }
     column->addLayout(row);
   }

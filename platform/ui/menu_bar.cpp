@@ -140,25 +140,25 @@ void MenuBar::Build(const MenuBarDescription& description) {
   }
 
   const QSize imageSize(description.imageSize, description.imageSize);
-  for (const ToolbarButton& spec : description.buttons) {
-    if (spec.command == 0) {
+  for (const ToolbarButton& tool : description.buttons) {
+    if (tool.command == 0) {
       commands->addSpacing(4);
       continue;
     }
     auto* button = new QToolButton(commandArea_);
-    button->setProperty(kCommandProperty, spec.command);
+    button->setProperty(kCommandProperty, tool.command);
     const QImage face = description.toolbarBitmap.copy(
-        spec.image * description.imageSize, 0, description.imageSize, description.imageSize);
+        tool.image * description.imageSize, 0, description.imageSize, description.imageSize);
     button->setIcon(QIcon(QPixmap::fromImage(face)));
     button->setIconSize(imageSize);
     button->setFixedSize(imageSize + QSize(8, 8));
-    button->setToolTip(spec.tooltip);
-    button->setAccessibleName(spec.tooltip);
+    button->setToolTip(tool.tooltip);
+    button->setAccessibleName(tool.tooltip);
     button->setAutoRaise(true);
     button->setFocusPolicy(Qt::NoFocus);
     buttons_.push_back(button);
     commands->addWidget(button);
-    const int command = spec.command;
+    const int command = tool.command;
     connect(button, &QToolButton::clicked, this, [this, command] { Choose(command); });
   }
 }

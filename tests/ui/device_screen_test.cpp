@@ -55,7 +55,7 @@ TEST(DeviceScreenTest, BarsFrameTheWorkAreaAndRotationIsAnnounced) {
 
   QSignalSpy rotated(&screen, &DeviceScreen::ScreenSizeChanged);
   screen.resize(320, 240);
-  QTRY_COMPARE(rotated.count(), 1);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return rotated.count() == 1; }));
   EXPECT_EQ(rotated.at(0).at(0).toSize(), QSize(320, 240));
   EXPECT_EQ(screen.ScreenSize(), QSize(320, 240));
   EXPECT_EQ(screen.WorkArea()->geometry(), QRect(0, 26, 320, 188));
@@ -67,7 +67,7 @@ TEST(DeviceScreenTest, BarsFrameTheWorkAreaAndRotationIsAnnounced) {
   QTest::qWait(20);
   EXPECT_EQ(rotated.count(), 1) << "the same size again is no rotation";
   screen.SetScreenSize(QSize(240, 320));
-  QTRY_COMPARE(rotated.count(), 2);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return rotated.count() == 2; }));
   EXPECT_EQ(screen.Panel().geometry(), QRect(0, 214, 240, 80));
 }
 
@@ -91,7 +91,7 @@ TEST(DeviceScreenTest, ReplacingTheMainViewDropsTheOldOne) {
   screen.show();
   EXPECT_EQ(screen.MainView(), second);
   EXPECT_TRUE(second->isVisible());
-  QTRY_VERIFY(first.isNull());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return first.isNull(); }));
   EXPECT_EQ(screen.windowTitle(), "Quidora");
   EXPECT_FALSE(screen.windowIcon().isNull());
 }

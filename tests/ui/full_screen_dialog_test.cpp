@@ -232,7 +232,7 @@ TEST_F(FullScreenDialogTest, CloseRequestEndsRunningPagesBeforeTheShellTidiesUp)
     EXPECT_EQ(driver.Opened(), QStringList({"Outer", "Outer child"}));
   }
 
-  QTRY_COMPARE(handlerCalls, 1);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return handlerCalls == 1; }));
   EXPECT_EQ(runningDuringHandler, 0);
   // Refused: the program goes on, and dialogs run again.
   EXPECT_TRUE(screen.isVisible());

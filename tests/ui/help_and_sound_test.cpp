@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include "platform/ui/cash_sound.h"
 #include "platform/ui/help_launcher.h"
@@ -40,6 +41,32 @@ TEST(HelpLauncherTest, FindsTheViewerOnThePathWhenNotBesideTheProgram) {
   const QString found = HelpLauncher::HelpProgram();
   qputenv("PATH", savedPath);
   EXPECT_EQ(found, bin.filePath("peghelp"));
+}
+
+TEST(HelpLauncherTest, RealViewerProcessGetsTheCommandLineUntouched) {
+  QTemporaryDir bin;
+  ASSERT_TRUE(bin.isValid());
+  const QString received = bin.filePath("received");
+  const QString planted = bin.filePath("planted");
+  QFile viewer(bin.filePath("peghelp"));
+  ASSERT_TRUE(viewer.open(QIODevice::WriteOnly));
+  viewer.write(QStringLiteral("#!/bin/sh\nprintf '%s' \"$1\" > '%1.tmp' && mv '%1.tmp' '%1'\n")
+                   .arg(received)
+                   .toUtf8());
+  viewer.close();
+  viewer.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+  const QByteArray savedPath = qgetenv("PATH");
+  qputenv("PATH", QFile::encodeName(bin.path()) + ":" + savedPath);
+  const QString commandLine = "file:equidorappc.htm#Accounts; touch " + planted;
+  HelpLauncher().ShowHelp(commandLine);
+  qputenv("PATH", savedPath);
+
+  ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(received); }, 5000));
+  QFile result(received);
+  ASSERT_TRUE(result.open(QIODevice::ReadOnly));
+  EXPECT_EQ(QString::fromUtf8(result.readAll()), commandLine);
+  EXPECT_FALSE(QFile::exists(planted)) << "the command line reached a shell";
 }
 
 TEST(CashSoundTest, BundledWaveIsShortRiffPcmAndEveryPlayIsCounted) {

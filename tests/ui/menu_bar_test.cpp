@@ -83,7 +83,7 @@ TEST_F(MenuBarTest, ButtonsAndMenuItemsSendTheirCommandNumbers) {
   // A drop-down button opens its menu and sends nothing.
   QTest::mouseClick(menu().Button(40001), Qt::LeftButton);
   EXPECT_EQ(issued.count(), 4);
-  QTRY_VERIFY(menu().Popup(40001)->isVisible());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return menu().Popup(40001)->isVisible(); }));
   menu().Popup(40001)->hide();
 }
 
@@ -129,11 +129,11 @@ TEST_F(MenuBarTest, MenusListTheirItemsAndOpenUpwardInsideTheScreen) {
 
   for (QSize size : {QSize(240, 320), QSize(320, 240)}) {
     screen.SetScreenSize(size);
-    QTRY_COMPARE(screen.size(), size);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return screen.size() == size; }));
     for (int command : {40001, 40043}) {
       QMenu* popup = menu().Popup(command);
       menu().OpenPopup(command);
-      QTRY_VERIFY(popup->isVisible());
+      ASSERT_TRUE(QTest::qWaitFor([&] { return popup->isVisible(); }));
       const QRect area(screen.mapToGlobal(QPoint(0, 0)), screen.size());
       const QRect placed = popup->geometry();
       const int barTop = menu().mapToGlobal(QPoint(0, 0)).y();

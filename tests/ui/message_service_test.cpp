@@ -137,7 +137,7 @@ TEST_F(MessageServiceTest, CloseRequestAnswersAnOpenQuestionNoBeforeTheShellTidi
   EXPECT_EQ(messages.Show(u"Continue?", MessageIcon::Exclamation, MessageButtons::YesNo),
             MessageAnswer::No);
   EXPECT_EQ(boxesShown, 1);
-  QTRY_COMPARE(handlerCalls, 1);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return handlerCalls == 1; }));
   EXPECT_FALSE(screen.isVisible());
 }
 
