@@ -14,6 +14,25 @@ namespace quidora::dialogs {
 // and deletions before the main window reads it, and a later change that touches no record
 // must not hide an earlier one that did.
 
+namespace {
+
+// After a committed batch the money list (every account's records in key order, changed as the
+// store now holds them) already is what reloading would read: keep the current account's records
+// and drop those that `gone` names, instead of a second pass over a store of perhaps a million
+// records.
+template <class Gone>
+void KeepCurrentAccountRecords(Program& program, Gone gone) {
+  MoneyList shown;
+  for (MoneyRecord& record : program.money) {
+    if (record.accountKey == program.currentAccount.key && !gone(record)) {
+      shown.Append(std::move(record));
+    }
+  }
+  program.money = std::move(shown);
+}
+
+}  // namespace
+
 bool DeleteCategoryRecords(Program& program, std::u16string_view name) {
   ui::WaitCursor wait(program.messages);
   bool changed = false;
@@ -28,7 +47,12 @@ bool DeleteCategoryRecords(Program& program, std::u16string_view name) {
     }
     changed = deleted && batch.Commit(program.messages);
   }
-  LoadAccountMoneyRecords(program.store, program.money, program.currentAccount, program.messages);
+  if (changed) {
+    KeepCurrentAccountRecords(
+        program, [name](const MoneyRecord& record) { return record.Category() == name; });
+  } else {
+    LoadAccountMoneyRecords(program.store, program.money, program.currentAccount, program.messages);
+  }
   if (changed) {
     program.categoriesChanged = true;
     CurrentAccountBalance(program.money, program.currentAccount, program.balance, program.messages);
@@ -52,8 +76,12 @@ bool RenameCategoryRecords(Program& program, std::u16string_view oldName,
     }
     changed = rewritten && batch.Commit(program.messages);
   }
-  LoadAccountMoneyRecords(program.store, program.money, program.currentAccount, program.messages);
-  if (changed) program.categoriesChanged = true;
+  if (changed) {
+    KeepCurrentAccountRecords(program, [](const MoneyRecord&) { return false; });
+    program.categoriesChanged = true;
+  } else {
+    LoadAccountMoneyRecords(program.store, program.money, program.currentAccount, program.messages);
+  }
   return changed;
 }
 
