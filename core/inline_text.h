@@ -46,8 +46,8 @@ class InlineText {
     char16_t* oldHeap = State() == kOnHeap ? HeapChars() : nullptr;
     std::uint32_t state = kInline;
     if (text.size() <= kInlineCapacity) {
-      // memmove: the text may lie in this very buffer.
-      std::memmove(chars_, text.data(), bytes);
+      // memmove: the text may lie in this very buffer. An empty view may have no address.
+      if (bytes != 0) std::memmove(chars_, text.data(), bytes);
     } else {
       auto* fresh = new (std::nothrow) char16_t[text.size()];
       if (fresh == nullptr) {
