@@ -23,12 +23,20 @@ class DialogScreenshotsTest : public DialogTest {
   }
 
   // Runs `run` with a handler that checks and saves the screen, then ends the dialog.
-  void Shoot(const QString& name, const std::function<int()>& run) {
-    driver_->Then([this, name](ui::FullScreenDialog& d) {
+  void Shoot(const QString& name, const QString& topic, const std::function<int()>& run) {
+    driver_->Then([this, name, topic](ui::FullScreenDialog& d) {
       for (QWidget* child : d.findChildren<QWidget*>()) {
         if (child->isVisible() && child->parentWidget() == &d) {
           EXPECT_TRUE(d.rect().contains(child->geometry()))
               << name.toStdString() << ": control " << ui::ControlId(child) << " outside";
+        }
+      }
+      // Help and screen readers: every dialog names its topic and every control what it is.
+      EXPECT_EQ(d.HelpTopic(), "file:equidorappc.htm#" + topic) << name.toStdString();
+      for (QWidget* control : d.findChildren<QWidget*>()) {
+        if (ui::ControlId(control) >= 0 && control->isVisible()) {
+          EXPECT_FALSE(control->accessibleName().isEmpty())
+              << name.toStdString() << ": control " << ui::ControlId(control) << " has no name";
         }
       }
       const QPixmap shot = screen_.grab();
@@ -52,16 +60,16 @@ class DialogScreenshotsTest : public DialogTest {
     program_->workMoney.SetMemo(u"Lunch with Ann");
     program_->transactionEditFlag = 1;
     program_->savedRow = 0;
-    Shoot("transaction", [&] { return RunTransactionDialog(*program_, *host_); });
-    Shoot("accounts", [&] { return RunAccountsDialog(*program_, *host_); });
+    Shoot("transaction", "Moneyrecords", [&] { return RunTransactionDialog(*program_, *host_); });
+    Shoot("accounts", "Accounts", [&] { return RunAccountsDialog(*program_, *host_); });
     program_->workAccount.CopyFrom(program_->accounts[0]);
     program_->workAccount.SetDescription(u"Wallet and coins");
     program_->accountEditFlag = 1;
-    Shoot("account", [&] { return RunAccountDialog(*program_, *host_); });
-    Shoot("categories", [&] { return RunCategoriesDialog(*program_, *host_); });
-    Shoot("newcategory", [&] { return RunNewCategoryDialog(*program_, *host_); });
+    Shoot("account", "Accounts", [&] { return RunAccountDialog(*program_, *host_); });
+    Shoot("categories", "Categories", [&] { return RunCategoriesDialog(*program_, *host_); });
+    Shoot("newcategory", "Categories", [&] { return RunNewCategoryDialog(*program_, *host_); });
     program_->categories.FindByName(u"Car");
-    Shoot("editcategory", [&] { return RunEditCategoryDialog(*program_, *host_); });
+    Shoot("editcategory", "Categories", [&] { return RunEditCategoryDialog(*program_, *host_); });
   }
 };
 

@@ -77,6 +77,12 @@ TEST_F(TransactionDialogTest, NewRecordOpensWithExpenseCurrentAccountAndNoCatego
     EXPECT_FALSE(Control(d, kDelete)->isVisible());
     EXPECT_EQ(Focused(), Control(d, 1017));
     EXPECT_TRUE(screen_.Panel().IsRaised());
+    // A drop-down's list covers the panel's place while it is open.
+    auto* categories = Control<QComboBox>(d, kCategory);
+    categories->showPopup();
+    EXPECT_FALSE(screen_.Panel().IsRaised());
+    categories->hidePopup();
+    EXPECT_TRUE(screen_.Panel().IsRaised());
 
     Click(&d, kOk);  // empty amount
     EXPECT_EQ(messages_.beeps, 1);
