@@ -20,11 +20,13 @@ namespace quidora {
 Session::Session() = default;
 
 Session::~Session() {
-  // The window's objects refer to the program, and both to the screen.
+  // The screen owns the account view, whose list reads the program's money list and settings:
+  // the screen goes first, then the window that ran it, then the program.
   termination_.reset();
+  if (screen_ != nullptr) screen_->SetCloseHandler({});
+  screen_.reset();
   window_.reset();
   program_.reset();
-  screen_.reset();
 }
 
 std::unique_ptr<Session> InitProgram(const StartOptions& options, StartOutcome* outcome) {

@@ -158,6 +158,18 @@ TEST_F(ShellTest, ExitCommandClosesThroughTheExitSequence) {
   EXPECT_EQ(StoredCount(kMoneyDatabaseName), std::nullopt);
 }
 
+TEST_F(ShellTest, ASessionEndedWithoutTheCloseRequestWritesNothing) {
+  Seed({u"Bank"}, {u"Food"}, {{0, Day(2026, 3, 1), 500, kExpense, u"Food", u""}});
+  auto session = Start();
+  ASSERT_NE(session, nullptr);
+  ASSERT_EQ(session->Window().List().RowCount(), 1);
+  emit session->Window().List().HeaderTapped(0);
+  // Torn down while the screen still shows the rows, with their layout pending.
+  session.reset();
+  EXPECT_EQ(RegistryText(), "");
+  EXPECT_EQ(StoredCount(kMoneyDatabaseName), 1u);
+}
+
 TEST_F(ShellTest, SigtermRunsTheExitSequence) {
   Seed({u"Bank"}, {}, {});
   auto session = Start({240, 320}, nullptr, /*handleTerminationSignals=*/true);
