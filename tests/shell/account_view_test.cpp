@@ -181,6 +181,16 @@ TEST_F(AccountViewTest, TheBalanceLineFollowsTheSignAndTheMoneyViewType) {
   EXPECT_EQ(session->GetProgram().settings.lastAccount, u"Empty");
 }
 
+TEST_F(AccountViewTest, OpeningTheChooserLowersTheInputPanel) {
+  Seed({u"Bank", u"Cash"}, {}, {});
+  auto session = Start();
+  ASSERT_NE(session, nullptr);
+  session->Screen().Panel().Raise();
+  session->Window().View().Chooser().showPopup();
+  EXPECT_FALSE(session->Screen().Panel().IsRaised());
+  session->Window().View().Chooser().hidePopup();
+}
+
 TEST_F(AccountViewTest, TheChooserKeepsNamesSortedAndSelectsByPrefix) {
   AccountChooser chooser;
   for (const char* name : {"bank", "Cash", "Visa", "Apple", "cash"}) chooser.AddName(name);
