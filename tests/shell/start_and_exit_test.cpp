@@ -175,7 +175,7 @@ TEST_F(ShellTest, SigtermRunsTheExitSequence) {
   auto session = Start({240, 320}, nullptr, /*handleTerminationSignals=*/true);
   ASSERT_NE(session, nullptr);
   ASSERT_EQ(raise(SIGTERM), 0);
-  QTRY_VERIFY(!session->Screen().isVisible());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !session->Screen().isVisible(); }, 5000));
   EXPECT_NE(RegistryText().find("\"LastAccount\"=\"Bank\""), std::string::npos);
 }
 
