@@ -1,6 +1,6 @@
 // Typed amounts: whatever the text, the check and the conversion stay defined, every accepted
 // text is 1 to 100000000 cents, and the written form of any cents reads back to the same cents
-// in both notations.
+// in both notations, written as a plain reference writes it.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -56,9 +56,29 @@ void CheckTypedText(const std::u16string& text, std::uint32_t grouping) {
   }
 }
 
+// The dot-decimal text written the plain way: digits, a "," before every third integer digit
+// from the right, at least "0.00".
+std::u16string ReferenceDotText(std::int32_t cents) {
+  std::string digits = std::to_string(cents);
+  if (digits.size() < 3) digits.insert(0, 3 - digits.size(), '0');
+  const std::string integer = digits.substr(0, digits.size() - 2);
+  std::string grouped;
+  for (std::size_t i = 0; i < integer.size(); ++i) {
+    if (i > 0 && (integer.size() - i) % 3 == 0) grouped += ',';
+    grouped += integer[i];
+  }
+  grouped += '.' + digits.substr(digits.size() - 2);
+  return std::u16string(grouped.begin(), grouped.end());
+}
+
 void CheckWrittenCents(std::int32_t cents) {
   quidora::MoneyRecord record;
   if (!record.SetAmount(cents)) Fail("SetAmount failed", cents);
+  const std::u16string dot = ReferenceDotText(cents);
+  std::u16string comma = dot;
+  for (char16_t& c : comma) c = c == u',' ? u'.' : c == u'.' ? u',' : c;
+  if (record.AmountText(quidora::kGroupingDotDecimal).view() != dot) Fail("dot text", cents);
+  if (record.AmountText(quidora::kGroupingCommaDecimal).view() != comma) Fail("comma text", cents);
   for (std::uint32_t g : {quidora::kGroupingDotDecimal, quidora::kGroupingCommaDecimal}) {
     quidora::MoneyRecord reader;
     if (!reader.SetAmountFromText(record.AmountText(g).view(), g)) Fail("no text", cents);
