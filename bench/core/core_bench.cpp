@@ -180,7 +180,11 @@ void BM_PlainSumBaseline(benchmark::State& state) {
   const MoneyList& list = SharedMoneyList();
   for (auto _ : state) {
     std::int64_t sum = 0;
-    for (const MoneyRecord& r : list) sum += r.type == kIncome ? r.amount : -r.amount;
+    // Written without a branch on the type, which is random here: the fastest plain loop.
+    for (const MoneyRecord& r : list) {
+      const std::int64_t negate = -static_cast<std::int64_t>(r.type != kIncome);  // 0 or -1
+      sum += (r.amount ^ negate) - negate;
+    }
     benchmark::DoNotOptimize(sum);
   }
 }
