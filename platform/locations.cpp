@@ -1,5 +1,7 @@
 #include "platform/locations.h"
 
+#include "platform/utf8.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,36 +28,6 @@ bool EqualsIgnoringAsciiCase(std::u16string_view a, std::u16string_view b) {
   return true;
 }
 
-// UTF-8 of a file name part; unpaired surrogates cannot be names here.
-std::optional<std::string> NamePartUtf8(std::u16string_view part) {
-  std::string out;
-  for (std::size_t i = 0; i < part.size(); ++i) {
-    std::uint32_t c = part[i];
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < part.size() && part[i + 1] >= 0xDC00 &&
-        part[i + 1] <= 0xDFFF) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (part[i + 1] - 0xDC00u);
-      ++i;
-    } else if (c >= 0xD800 && c <= 0xDFFF) {
-      return std::nullopt;
-    }
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
 
 }  // namespace
 
@@ -134,7 +106,7 @@ std::optional<std::filesystem::path> MapDevicePath(std::u16string_view devicePat
         part.find_first_of(std::u16string_view(u"/\0", 2)) != std::u16string_view::npos) {
       return std::nullopt;
     }
-    const auto name = NamePartUtf8(part);
+    const auto name = Utf16ToUtf8(part);
     if (!name) return std::nullopt;
     result /= *name;
   }

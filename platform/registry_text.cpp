@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "platform/registry.h"
+#include "platform/utf8.h"
 
 namespace quidora::platform {
 namespace {
@@ -18,23 +19,6 @@ constexpr std::array<std::pair<RegistryRoot, std::string_view>, 4> kRoots = {{
 
 constexpr char kHex[] = "0123456789abcdef";
 
-void AppendUtf16AsUtf8(std::uint32_t c, std::string& out) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
 
 bool IsHigh(char16_t c) {
   return c >= 0xD800 && c <= 0xDBFF;
@@ -67,12 +51,12 @@ void AppendQuoted(std::u16string_view text, std::string& out) {
     } else if (c < 0x20 || c == 0x7F) {
       AppendEscapedUnit(c, out);
     } else if (IsHigh(c) && i + 1 < text.size() && IsLow(text[i + 1])) {
-      AppendUtf16AsUtf8(0x10000 + ((c - 0xD800u) << 10) + (text[i + 1] - 0xDC00u), out);
+      AppendUtf8(0x10000 + ((c - 0xD800u) << 10) + (text[i + 1] - 0xDC00u), out);
       ++i;
     } else if (IsHigh(c) || IsLow(c)) {
       AppendEscapedUnit(c, out);
     } else {
-      AppendUtf16AsUtf8(c, out);
+      AppendUtf8(c, out);
     }
   }
   out += '"';
@@ -400,10 +384,10 @@ std::string Registry::Serialize() const {
     for (std::size_t i = 0; i < key.path.size(); ++i) {
       const char16_t c = key.path[i];
       if (IsHigh(c) && i + 1 < key.path.size()) {
-        AppendUtf16AsUtf8(0x10000 + ((c - 0xD800u) << 10) + (key.path[i + 1] - 0xDC00u), out);
+        AppendUtf8(0x10000 + ((c - 0xD800u) << 10) + (key.path[i + 1] - 0xDC00u), out);
         ++i;
       } else {
-        AppendUtf16AsUtf8(c, out);
+        AppendUtf8(c, out);
       }
     }
     out += "]\n";

@@ -1,0 +1,17 @@
+// UTF-8 for the text files and file names of the stand-ins (registry file, device paths).
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quidora::platform {
+
+// Appends the UTF-8 bytes of one code point (a lone surrogate unit is written as its own
+// three-byte sequence; callers that cannot accept that check for surrogates first).
+void AppendUtf8(char32_t codePoint, std::string& out);
+
+// UTF-16 to UTF-8; nothing when the text holds an unpaired surrogate.
+std::optional<std::string> Utf16ToUtf8(std::u16string_view text);
+
+}  // namespace quidora::platform
