@@ -95,6 +95,15 @@ bool DeleteMoneyDatabase(Databases& store) {
   return deleted;
 }
 
+// The account key a money record gets when it is filled from these properties.
+std::uint32_t AccountKeyOf(const platform::Record& props) {
+  std::uint32_t accountKey = kNoKey;
+  for (const platform::PropValue& prop : props) {
+    if (prop.id == store::money::kAccountKey) accountKey = prop.number;
+  }
+  return accountKey;
+}
+
 bool LoadMoneyRecords(Databases& store, MoneyList& moneyList,
                       std::optional<std::uint32_t> onlyAccount, MessageService& ui) {
   DatabaseSlot& slot = store.Money();
@@ -119,6 +128,9 @@ bool LoadMoneyRecords(Databases& store, MoneyList& moneyList,
       slot.Close();
       return false;
     }
+    // Most records of a large database belong to other accounts: skip them before building
+    // their texts. The last account-key property wins, as it does when the record is filled.
+    if (onlyAccount && AccountKeyOf(props) != *onlyAccount) continue;
     MoneyRecord work;
     work.Reset();
     FillMoneyRecord(props, work);
