@@ -2,10 +2,20 @@
 // says, nothing already stored is lost, and the next write works once the disk recovers.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "store/database_layout.h"
 #include "store/loading.h"
 #include "store/record_writes.h"
 #include "store_fixture.h"
+
+namespace quidora::platform {
+// Readable parameters in test listings (CTest shows them beside every test name).
+void PrintTo(IoOp op, std::ostream* out) { *out << (op == IoOp::Write ? "write" : "sync"); }
+void PrintTo(IoFault fault, std::ostream* out) {
+  *out << (fault == IoFault::NoSpace ? "no space" : "I/O error");
+}
+}  // namespace quidora::platform
 
 namespace quidora::testing {
 namespace {
