@@ -1,8 +1,6 @@
-// A category rename or deletion applied to the records of a large store: one batch, all of the
-// category's records changed, and in time.
-#include <chrono>
-#include <cstdio>
-#include <ctime>
+// A category rename or deletion applied to the records of a large store: one batch, and every
+// record of the category changed, none of the others. (Its speed is measured by
+// BM_RenameCategoryApplied in bench/store, not here.)
 
 #include "dialog_fixture.h"
 #include "dialogs/category_changes.h"
@@ -13,7 +11,7 @@
 namespace quidora::testing {
 namespace {
 
-constexpr std::uint32_t kRecords = 1'000'000;
+constexpr std::uint32_t kRecords = 150'000;
 constexpr std::uint32_t kCategories = 30;
 
 class CategoryChangesScaleTest : public DialogTest {
@@ -59,47 +57,24 @@ class CategoryChangesScaleTest : public DialogTest {
     for (const MoneyRecord& record : all) count += record.Category() == category ? 1 : 0;
     return count;
   }
-
-  struct Seconds {
-    double wall;
-    double cpu;  // of this process: what other work on a shared machine does not inflate
-  };
-  static Seconds SecondsOf(const std::function<void()>& work) {
-    const auto start = std::chrono::steady_clock::now();
-    const std::clock_t cpuStart = std::clock();
-    work();
-    return {std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
-            static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC};
-  }
 };
 
-TEST_F(CategoryChangesScaleTest, RenameAndDeleteOfAThirtiethOfAMillionRecords) {
+TEST_F(CategoryChangesScaleTest, RenameAndDeleteReachEveryRecordOfTheCategory) {
   const std::u16string from = CategoryName(3);
-  MoneyList probe;
-  const Seconds load = SecondsOf([&] { LoadAllMoneyRecords(*store_, probe, messages_); });
-  std::printf("loading all %zu records: %.2f s (cpu %.2f s)\n", probe.size(), load.wall, load.cpu);
-  probe.Clear();
   const std::uint32_t carrying = CountStored(from);
   ASSERT_EQ(carrying, kRecords / kCategories + (3 < kRecords % kCategories ? 1 : 0));
 
-  bool renamed = false;
-  const Seconds rename =
-      SecondsOf([&] { renamed = dialogs::RenameCategoryRecords(*program_, from, u"Renamed"); });
-  EXPECT_TRUE(renamed);
+  EXPECT_TRUE(dialogs::RenameCategoryRecords(*program_, from, u"Renamed"));
   EXPECT_TRUE(program_->categoriesChanged);
   EXPECT_EQ(CountStored(from), 0u);
   EXPECT_EQ(CountStored(u"Renamed"), carrying);
-  std::printf("rename of %u records: %.2f s (cpu %.2f s)\n", carrying, rename.wall, rename.cpu);
-  EXPECT_LE(rename.cpu, 2.0);
+  EXPECT_EQ(CountStored(CategoryName(4)), carrying);
 
-  bool deleted = false;
-  const Seconds deletion =
-      SecondsOf([&] { deleted = dialogs::DeleteCategoryRecords(*program_, u"Renamed"); });
-  EXPECT_TRUE(deleted);
+  EXPECT_TRUE(dialogs::DeleteCategoryRecords(*program_, u"Renamed"));
   EXPECT_EQ(CountStored(u"Renamed"), 0u);
-  std::printf("deletion of %u records: %.2f s (cpu %.2f s)\n", carrying, deletion.wall,
-              deletion.cpu);
-  EXPECT_LE(deletion.cpu, 2.0);
+  MoneyList all;
+  ASSERT_TRUE(LoadAllMoneyRecords(*store_, all, messages_));
+  EXPECT_EQ(all.size(), kRecords - carrying);
   // The money list holds the shown account's records again.
   for (const MoneyRecord& record : program_->money) {
     ASSERT_EQ(record.accountKey, program_->currentAccount.key);
