@@ -129,7 +129,7 @@ void BM_DateHeaderTap(benchmark::State& state) {
     emit list.HeaderTapped(0);
     benchmark::DoNotOptimize(list.viewport()->grab());
   }
-  state.counters["rows_sorted"] = list.RowCount();
+  state.counters["rows_shown"] = list.RowCount();  // every case reports the same counters
 }
 BENCHMARK(BM_DateHeaderTap)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Iterations(10);
 
