@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <map>
 #include <memory>
 #include <string>
 
@@ -42,31 +41,10 @@ class QuietMessages : public MessageService {
 
 const platform::FixedClock kClock(SystemTime{2026, 3, 2, 15, 12, 0, 0, 0});
 
-fs::path DataFolder() {
-  const char* configured = std::getenv("QUIDORA_BENCH_DATA");
-  return configured != nullptr && configured[0] == '/' ? fs::path(configured)
-                                                       : fs::path("/tmp/quidora-bench-data");
-}
-
-// The generator's home of `records` records (shared with the storage benchmarks), made on
-// first use. The program only reads it here: no exit sequence runs.
+// The generator's home of `records` records, shared with the storage benchmarks. The program
+// only reads it here: no exit sequence runs.
 fs::path HomeWith(std::uint64_t records) {
-  static std::map<std::uint64_t, fs::path> homes;
-  if (auto found = homes.find(records); found != homes.end()) return found->second;
-  const fs::path home = DataFolder() / ("home-" + std::to_string(records));
-  bench::GeneratedHome made;
-  if (!bench::DescribeDeviceHome(home, made) || made.records != records) {
-    std::error_code ignored;
-    fs::remove_all(home, ignored);
-    std::string error;
-    std::fprintf(stderr, "generating %llu money records in %s ...\n",
-                 static_cast<unsigned long long>(records), home.c_str());
-    if (!bench::GenerateDeviceHome(home, records, 1, made, error)) {
-      std::fprintf(stderr, "shell_bench: %s\n", error.c_str());
-      std::exit(1);
-    }
-  }
-  return homes.emplace(records, home).first->second;
+  return bench::CachedDeviceHome(records).objectStore.parent_path();
 }
 
 std::unique_ptr<Session> StartOn(const fs::path& home, QuietMessages& messages) {

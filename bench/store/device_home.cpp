@@ -1,5 +1,8 @@
 #include "device_home.h"
 
+#include <cstdio>
+#include <cstdlib>
+#include <map>
 #include <optional>
 
 #include "core/account_record.h"
@@ -209,6 +212,32 @@ bool DescribeDeviceHome(const std::filesystem::path& home, GeneratedHome& out) {
   if (!count) return false;
   out.records = *count;
   return true;
+}
+
+std::filesystem::path BenchDataFolder() {
+  const char* configured = std::getenv("QUIDORA_BENCH_DATA");
+  return configured != nullptr && configured[0] == '/'
+             ? std::filesystem::path(configured)
+             : std::filesystem::path("/tmp/quidora-bench-data");
+}
+
+const GeneratedHome& CachedDeviceHome(std::uint64_t records) {
+  static std::map<std::uint64_t, GeneratedHome> homes;
+  if (auto found = homes.find(records); found != homes.end()) return found->second;
+  const std::filesystem::path home = BenchDataFolder() / ("home-" + std::to_string(records));
+  GeneratedHome made;
+  if (!DescribeDeviceHome(home, made) || made.records != records) {
+    std::error_code ignored;
+    std::filesystem::remove_all(home, ignored);
+    std::string error;
+    std::fprintf(stderr, "generating %llu money records in %s ...\n",
+                 static_cast<unsigned long long>(records), home.c_str());
+    if (!GenerateDeviceHome(home, records, 1, made, error)) {
+      std::fprintf(stderr, "bench: %s\n", error.c_str());
+      std::exit(1);
+    }
+  }
+  return homes.emplace(records, made).first->second;
 }
 
 }  // namespace quidora::bench

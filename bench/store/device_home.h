@@ -29,6 +29,14 @@ const std::vector<std::u16string>& GeneratedCategories();
 bool GenerateDeviceHome(const std::filesystem::path& home, std::uint64_t records,
                         std::uint32_t seed, GeneratedHome& out, std::string& error);
 
+// The folder that keeps generated homes between runs: $QUIDORA_BENCH_DATA when it is an
+// absolute path, else /tmp/quidora-bench-data.
+std::filesystem::path BenchDataFolder();
+
+// The generated home of `records` money records in BenchDataFolder(), made on first use (seed
+// 1) and kept for later runs; ends the process when it cannot be made.
+const GeneratedHome& CachedDeviceHome(std::uint64_t records);
+
 // Reads the account keys and record count of a home made by GenerateDeviceHome.
 bool DescribeDeviceHome(const std::filesystem::path& home, GeneratedHome& out);
 

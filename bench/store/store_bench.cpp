@@ -16,7 +16,6 @@
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -45,36 +44,9 @@ class QuietMessages : public MessageService {
   int shown = 0;
 };
 
-fs::path DataFolder() {
-  const char* configured = std::getenv("QUIDORA_BENCH_DATA");
-  return configured != nullptr && configured[0] == '/' ? fs::path(configured)
-                                                       : fs::path("/tmp/quidora-bench-data");
-}
-
-// A generated home of `records` money records, made on first use.
-const GeneratedHome& HomeWith(std::uint64_t records) {
-  static std::map<std::uint64_t, GeneratedHome> homes;
-  auto found = homes.find(records);
-  if (found != homes.end()) return found->second;
-  const fs::path home = DataFolder() / ("home-" + std::to_string(records));
-  GeneratedHome made;
-  if (!DescribeDeviceHome(home, made) || made.records != records) {
-    std::error_code ignored;
-    fs::remove_all(home, ignored);
-    std::string error;
-    std::fprintf(stderr, "generating %llu money records in %s ...\n",
-                 static_cast<unsigned long long>(records), home.c_str());
-    if (!GenerateDeviceHome(home, records, 1, made, error)) {
-      std::fprintf(stderr, "store_bench: %s\n", error.c_str());
-      std::exit(1);
-    }
-  }
-  return homes.emplace(records, made).first->second;
-}
-
 // A copy of a home's volume that a benchmark may change.
 fs::path WorkCopy(const GeneratedHome& home, const std::string& name) {
-  const fs::path work = DataFolder() / name;
+  const fs::path work = BenchDataFolder() / name;
   std::error_code ignored;
   for (const char* suffix : {"", "-wal", "-shm"}) {
     fs::remove(work.string() + suffix, ignored);
@@ -127,7 +99,7 @@ const platform::FixedClock kClock(SystemTime{2026, 1, 0, 20, 0, 0, 0, 0});
 
 void BM_LoadAllMoneyRecords(benchmark::State& state) {
   const auto records = static_cast<std::uint64_t>(state.range(0));
-  OpenHome home(HomeWith(records).objectStore, kClock);
+  OpenHome home(CachedDeviceHome(records).objectStore, kClock);
   // The first load of a run also pays for the memory it takes from the system; it is measured
   // on its own, with the resident memory it adds. The timed loads are the later ones (the
   // categories dialogs and the balance report load all records each time they run).
@@ -161,7 +133,7 @@ BENCHMARK(BM_LoadAllMoneyRecords)->Arg(1'000'000)->Unit(benchmark::kMillisecond)
 
 void BM_SqliteScanBaseline(benchmark::State& state) {
   const auto records = static_cast<std::uint64_t>(state.range(0));
-  const fs::path volume = HomeWith(records).objectStore;
+  const fs::path volume = CachedDeviceHome(records).objectStore;
   std::uint64_t bytes = 0;
   for (auto _ : state) {
     const auto scan = platform::ScanWithPlainSqlite(volume, store::kMoneyDatabaseName);
@@ -177,7 +149,7 @@ void BM_SqliteScanBaseline(benchmark::State& state) {
 BENCHMARK(BM_SqliteScanBaseline)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_AddMoneyRecord(benchmark::State& state) {
-  const fs::path volume = WorkCopy(HomeWith(10'000), "work-add.db");
+  const fs::path volume = WorkCopy(CachedDeviceHome(10'000), "work-add.db");
   // Keys from the 20th of the month on: clear of the generated keys, one second apart.
   SteppingClock clock(SystemTime{2026, 1, 0, 20, 0, 0, 0, 0});
   OpenHome home(volume, clock);
@@ -211,7 +183,7 @@ BENCHMARK(BM_AddMoneyRecord)->UseManualTime()->Unit(benchmark::kMillisecond)->It
 
 void BM_DeleteAccountMoneyRecords(benchmark::State& state) {
   // 15 accounts of about 10,000 records each.
-  const GeneratedHome& template_ = HomeWith(150'000);
+  const GeneratedHome& template_ = CachedDeviceHome(150'000);
   std::uint32_t deleted = 0;
   double wall = 0;
   for (auto _ : state) {
@@ -236,7 +208,7 @@ BENCHMARK(BM_DeleteAccountMoneyRecords)->Unit(benchmark::kMillisecond)->Iteratio
 
 void BM_RenameCategoryApplied(benchmark::State& state) {
   const auto records = static_cast<std::uint64_t>(state.range(0));
-  OpenHome home(HomeWith(records).objectStore, kClock);
+  OpenHome home(CachedDeviceHome(records).objectStore, kClock);
   MoneyList all;
   if (!LoadAllMoneyRecords(home.store, all, home.ui)) {
     state.SkipWithError("load failed");
