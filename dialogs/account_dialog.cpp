@@ -5,16 +5,18 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
-#include <QTreeWidget>
 #include <string>
 
 #include "core/text_ops.h"
 #include "dialogs/dialog_controls.h"
 #include "dialogs/dialog_host.h"
 #include "dialogs/dialogs.h"
+#include "dialogs/layout_table.h"
+#include "dialogs/report_list.h"
 #include "platform/ui/control_id.h"
 #include "platform/ui/device_screen.h"
 #include "platform/ui/input_panel.h"
+#include "platform/ui/input_panel_rules.h"
 #include "platform/ui/text.h"
 #include "platform/ui/wait_cursor.h"
 #include "shell/program.h"
@@ -41,27 +43,22 @@ constexpr int kNameLimit = 40;
 constexpr int kDescriptionLimit = 50;
 const QColor kBlue(0, 0, 255);
 
-struct Placement {
-  int id;
-  QRect tall;
-  QRect wide;  // empty: hidden in the wide layout
-};
-
-const Placement kPlacements[] = {
-    {kDateLabel, {10, 35, 35, 21}, {10, 10, 35, 18}},
-    {kDate, {70, 33, 100, 21}, {70, 8, 100, 18}},
-    {kNameLabel, {10, 60, 55, 21}, {10, 33, 55, 18}},
-    {kName, {70, 58, 159, 21}, {70, 31, 159, 18}},
-    {kDescriptionLabel, {10, 83, 65, 21}, {10, 52, 65, 18}},
-    {kDescription, {10, 100, 219, 21}, {10, 68, 219, 18}},
-    {kBack, {5, 140, 73, 24}, {240, 62, 73, 24}},
-    {kOk, {161, 140, 73, 24}, {}},
-    {kDelete, {83, 140, 73, 24}, {240, 24, 73, 24}},
+// OK stands in the tall layout only; the title-bar OK does its work in the wide one.
+const LayoutTable kLayout{
+    {kDateLabel, {10, 10, 35, 18}, {10, 35, 35, 21}},
+    {kDate, {70, 8, 100, 18}, {70, 33, 100, 21}},
+    {kNameLabel, {10, 33, 55, 18}, {10, 60, 55, 21}},
+    {kName, {70, 31, 159, 18}, {70, 58, 159, 21}},
+    {kDescriptionLabel, {10, 52, 65, 18}, {10, 83, 65, 21}},
+    {kDescription, {10, 68, 219, 18}, {10, 100, 219, 21}},
+    {kBack, {240, 62, 73, 24}, {5, 140, 73, 24}},
+    {kOk, {}, {161, 140, 73, 24}},
+    {kDelete, {240, 24, 73, 24}, {83, 140, 73, 24}},
 };
 
 }  // namespace
 
-AccountDialog::AccountDialog(Program& program, DialogHost& host, QTreeWidget* accountsList)
+AccountDialog::AccountDialog(Program& program, DialogHost& host, ReportList* accountsList)
     : FullScreenDialog(program.screen, QStringLiteral("Account"),
                        QStringLiteral("file:equidorappc.htm#Accounts")),
       program_(program),
@@ -94,7 +91,7 @@ AccountDialog::AccountDialog(Program& program, DialogHost& host, QTreeWidget* ac
     button->setAutoDefault(false);
   }
 
-  auto* rules = new InputPanelRules(program.screen.Panel(), this);
+  auto* rules = new ui::InputPanelRules(program.screen.Panel(), this);
   rules->WatchTextField(name_);
   rules->WatchTextField(description_);
   rules->WatchDatePicker(date_);
@@ -112,19 +109,9 @@ void AccountDialog::resizeEvent(QResizeEvent* event) {
 
 void AccountDialog::Arrange() {
   const bool wide = IsWideLayout(program_.screen);
+  kLayout.Apply(this, wide);
   heading_->setVisible(!wide);
-  for (const Placement& placement : kPlacements) {
-    QWidget* control = ui::FindControl(this, placement.id);
-    const QRect& rect = wide ? placement.wide : placement.tall;
-    if (placement.id == kDelete) {
-      Place(control, rect);  // whether Delete shows was decided at opening
-    } else if (rect.isEmpty()) {
-      control->hide();
-    } else {
-      Place(control, rect);
-      control->show();
-    }
-  }
+  ok_->setVisible(!wide);
   update();
 }
 
@@ -210,8 +197,10 @@ void AccountDialog::Delete() {
                           program_.messages);
 
   program_.accounts.RemoveAt(static_cast<std::size_t>(index));
-  if (accountsList_ != nullptr) delete accountsList_->takeTopLevelItem(index);
+  if (accountsList_ != nullptr) accountsList_->RemoveRow(index);
   host_.RemoveAccountChoice(name);
+  // Copies of its deleted records would come back under an account that no longer exists.
+  host_.DropDeletedOfAccount(key);
 
   if (!program_.accounts.empty() && name == program_.currentAccount.Name()) {
     const AccountRecord& first = program_.accounts[0];

@@ -8,7 +8,6 @@ class QDateEdit;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QTreeWidget;
 
 namespace quidora {
 
@@ -17,13 +16,15 @@ class DialogHost;
 
 namespace dialogs {
 
+class ReportList;
+
 class AccountDialog : public ui::FullScreenDialog {
   Q_OBJECT
 
  public:
   // `accountsList` is the Accounts dialog's list when the account was tapped there; a deletion
   // removes its row.
-  AccountDialog(Program& program, DialogHost& host, QTreeWidget* accountsList = nullptr);
+  AccountDialog(Program& program, DialogHost& host, ReportList* accountsList = nullptr);
 
   void OnTitleOk() override { Confirm(); }
 
@@ -40,7 +41,7 @@ class AccountDialog : public ui::FullScreenDialog {
 
   Program& program_;
   DialogHost& host_;
-  QTreeWidget* accountsList_;
+  ReportList* accountsList_;
   QLabel* heading_;
   QDateEdit* date_;
   QLineEdit* name_;

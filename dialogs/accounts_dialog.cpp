@@ -1,9 +1,7 @@
 #include "dialogs/accounts_dialog.h"
 
-#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
-#include <QTreeWidget>
 #include <string>
 
 #include "core/sorts.h"
@@ -12,6 +10,8 @@
 #include "dialogs/dialog_controls.h"
 #include "dialogs/dialog_host.h"
 #include "dialogs/dialogs.h"
+#include "dialogs/layout_table.h"
+#include "dialogs/report_list.h"
 #include "platform/ui/control_id.h"
 #include "platform/ui/device_screen.h"
 #include "platform/ui/input_panel.h"
@@ -27,9 +27,12 @@ namespace {
 constexpr int kBack = 1141;
 constexpr int kNew = 1140;
 
-std::uint32_t HeaderImage(const QTreeWidget* list, int column) {
-  return list->headerItem()->data(column, Qt::UserRole).toUInt();
-}
+// The list keeps its place in every layout; the buttons go below it, or beside it where the
+// screen is wider than high.
+const LayoutTable kLayout{
+    {kBack, {240, 96, 73, 24}, {6, 156, 73, 24}},
+    {kNew, {240, 68, 73, 24}, {159, 156, 73, 24}},
+};
 
 }  // namespace
 
@@ -40,8 +43,7 @@ AccountsDialog::AccountsDialog(Program& program, DialogHost& host)
       host_(host) {
   UseDialogFont(this);
   MakeHeading(this, ui::LoadQString(StringId::AccountsHint), QColor(255, 0, 128), QPoint(13, 3));
-  list_ = CreateAccountsListView(this, program.settings.sortAccountsBook,
-                                 program.settings.sortOrderAccountsBook);
+  list_ = CreateAccountsListView(this);
   back_ = ui::SetControlId(new QPushButton(QStringLiteral("Back"), this), kBack);
   new_ = ui::SetControlId(new QPushButton(QStringLiteral("New"), this), kNew);
   for (QPushButton* button : {back_, new_}) {
@@ -49,17 +51,13 @@ AccountsDialog::AccountsDialog(Program& program, DialogHost& host)
     button->setAutoDefault(false);
   }
 
-  connect(list_->header(), &QHeaderView::sectionClicked, this, &AccountsDialog::HeaderTapped);
-  connect(list_, &QTreeWidget::itemClicked, this,
-          [this](QTreeWidgetItem* item) { RowTapped(list_->indexOfTopLevelItem(item)); });
-  connect(list_, &QTreeWidget::itemActivated, this,
-          [this](QTreeWidgetItem* item) { RowTapped(list_->indexOfTopLevelItem(item)); });
+  connect(list_, &ReportList::HeaderTapped, this, &AccountsDialog::HeaderTapped);
+  connect(list_, &ReportList::RowTapped, this, &AccountsDialog::RowTapped);
   connect(back_, &QPushButton::clicked, this, [this] { Leave(end_code::kAccountsBack); });
   connect(new_, &QPushButton::clicked, this, [this] {
     program_.accountsSelectedIndex = -1;
     Leave(end_code::kAccountsNew);
   });
-  Arrange();
 }
 
 void AccountsDialog::OnTitleOk() {
@@ -68,32 +66,13 @@ void AccountsDialog::OnTitleOk() {
 
 void AccountsDialog::resizeEvent(QResizeEvent* event) {
   FullScreenDialog::resizeEvent(event);
-  Arrange();
-}
-
-void AccountsDialog::Arrange() {
-  // The list keeps its place in every layout; the buttons go below it, or beside it where the
-  // screen is wider than high.
-  if (IsWideLayout(program_.screen) && width() >= 320) {
-    back_->setGeometry(240, 96, 73, 24);
-    new_->setGeometry(240, 68, 73, 24);
-  } else {
-    back_->setGeometry(6, 156, 73, 24);
-    new_->setGeometry(159, 156, 73, 24);
-  }
+  kLayout.Apply(this, IsWideLayout(program_.screen) && width() >= 320);
 }
 
 void AccountsDialog::OnOpened() {
   sortColumn_ = program_.settings.sortAccountsBook;
   sortOrder_ = program_.settings.sortOrderAccountsBook;
-  if (sortColumn_ == kCreatedColumn && sortOrder_ <= kDescending) {
-    SetHeaderImage(list_, kCreatedColumn, sortOrder_);
-    SetHeaderImage(list_, kAccountColumn, kNoOrder);
-  } else {
-    sortColumn_ = kAccountColumn;
-    SetHeaderImage(list_, kAccountColumn, sortOrder_ <= kDescending ? sortOrder_ : kAscending);
-    SetHeaderImage(list_, kCreatedColumn, kNoOrder);
-  }
+  sortedColumn_ = list_->ShowStoredSort(sortColumn_, sortOrder_);
   if (!Sort()) {
     End(end_code::kAccountsFailed);
     return;
@@ -103,10 +82,16 @@ void AccountsDialog::OnOpened() {
   list_->setFocus(Qt::OtherFocusReason);
 }
 
+void AccountsDialog::OnActivated() {
+  list_->setFocus(Qt::OtherFocusReason);
+  list_->SelectRow(program_.accountsSelectedIndex);
+  program_.screen.Panel().Lower();
+}
+
 bool AccountsDialog::Sort() {
   if (program_.accounts.empty()) return true;
   ui::WaitCursor wait(program_.messages);
-  return sortColumn_ == kCreatedColumn
+  return sortedColumn_ == kCreatedColumn
              ? SortAccountsBookByDate(program_.accounts, sortOrder_, program_.messages)
              : SortAccountsBookByName(program_.accounts, sortOrder_, program_.messages);
 }
@@ -114,12 +99,10 @@ bool AccountsDialog::Sort() {
 void AccountsDialog::HeaderTapped(int column) {
   program_.screen.Panel().Lower();
   if (column != kAccountColumn && column != kCreatedColumn) return;
-  const ColumnTap tap =
-      TapColumn(HeaderImage(list_, column), sortOrder_, static_cast<std::uint32_t>(column));
+  const ColumnTap tap = list_->TapHeader(column, sortOrder_);
   sortOrder_ = tap.direction;
   sortColumn_ = tap.sortColumn;
-  SetHeaderImage(list_, column, tap.tappedImage);
-  SetHeaderImage(list_, column == kAccountColumn ? kCreatedColumn : kAccountColumn, tap.otherImage);
+  sortedColumn_ = column;
   if (Sort()) FillAccountsListView(list_, program_.accounts, program_.settings.dateTypeView);
 }
 
@@ -153,17 +136,6 @@ void AccountsDialog::RowTapped(int row) {
       SetLastAccount(program_.settings, newName);
     }
   }
-  if (IsRunning()) Reactivated();
-}
-
-void AccountsDialog::Reactivated() {
-  list_->setFocus(Qt::OtherFocusReason);
-  const int row = program_.accountsSelectedIndex;
-  if (QTreeWidgetItem* item = row >= 0 ? list_->topLevelItem(row) : nullptr) {
-    list_->setCurrentItem(item);
-    item->setSelected(true);
-  }
-  program_.screen.Panel().Lower();
 }
 
 void AccountsDialog::Leave(int code) {

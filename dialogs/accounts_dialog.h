@@ -7,7 +7,6 @@
 #include "platform/ui/full_screen_dialog.h"
 
 class QPushButton;
-class QTreeWidget;
 
 namespace quidora {
 
@@ -16,6 +15,8 @@ class DialogHost;
 
 namespace dialogs {
 
+class ReportList;
+
 class AccountsDialog : public ui::FullScreenDialog {
   Q_OBJECT
 
@@ -23,27 +24,30 @@ class AccountsDialog : public ui::FullScreenDialog {
   AccountsDialog(Program& program, DialogHost& host);
 
   void OnTitleOk() override;
-  QTreeWidget* List() const { return list_; }
+  ReportList* List() const { return list_; }
 
  protected:
   void OnOpened() override;
+  // The list takes the focus with the tapped account's row selected, and the panel goes down.
+  void OnActivated() override;
   void resizeEvent(QResizeEvent* event) override;
 
  private:
-  void Arrange();
   bool Sort();
   void HeaderTapped(int column);
   void RowTapped(int row);
-  void Reactivated();
   void Leave(int code);
 
   Program& program_;
   DialogHost& host_;
-  QTreeWidget* list_;
+  ReportList* list_;
   QPushButton* back_;
   QPushButton* new_;
+  // As read from the settings, changed only by header taps, written back on leaving.
   std::uint32_t sortColumn_ = 0;
   std::uint32_t sortOrder_ = 0;
+  // The column whose sort runs: the stored one, or Account when the stored order names none.
+  int sortedColumn_ = 0;
 };
 
 }  // namespace dialogs

@@ -8,7 +8,9 @@
 
 #include "dialogs/category_changes.h"
 #include "dialogs/dialog_controls.h"
+#include "dialogs/dialog_host.h"
 #include "dialogs/dialogs.h"
+#include "dialogs/layout_table.h"
 #include "platform/ui/control_id.h"
 #include "platform/ui/device_screen.h"
 #include "platform/ui/input_panel.h"
@@ -26,12 +28,21 @@ constexpr int kDelete = 1034;
 constexpr int kApply = 1035;
 const QColor kBlue(0, 0, 255);
 
+const LayoutTable kLayout{
+    {kList, {6, 28, 200, 124}, {6, 28, 228, 130}},
+    {kNew, {214, 28, 100, 24}, {6, 164, 72, 24}},
+    {kRename, {214, 58, 100, 24}, {84, 164, 72, 24}},
+    {kDelete, {214, 88, 100, 24}, {162, 164, 72, 24}},
+    {kApply, {6, 156, 300, 20}, {6, 194, 228, 20}},
+};
+
 }  // namespace
 
-CategoriesDialog::CategoriesDialog(Program& program)
+CategoriesDialog::CategoriesDialog(Program& program, DialogHost& host)
     : FullScreenDialog(program.screen, QStringLiteral("Edit Categories..."),
                        QStringLiteral("file:equidorappc.htm#Categories")),
-      program_(program) {
+      program_(program),
+      host_(host) {
   UseDialogFont(this);
   MakeHeading(this, ui::LoadQString(StringId::CategoryHeading), kBlue, QPoint(6, 4));
   list_ = ui::SetControlId(new QListWidget(this), kList);
@@ -55,28 +66,11 @@ CategoriesDialog::CategoriesDialog(Program& program)
   });
   connect(rename_, &QPushButton::clicked, this, &CategoriesDialog::Rename);
   connect(delete_, &QPushButton::clicked, this, &CategoriesDialog::Delete);
-  Arrange();
 }
 
 void CategoriesDialog::resizeEvent(QResizeEvent* event) {
   FullScreenDialog::resizeEvent(event);
-  Arrange();
-}
-
-void CategoriesDialog::Arrange() {
-  if (IsWideLayout(program_.screen) && width() >= 320) {
-    list_->setGeometry(6, 28, 200, 124);
-    new_->setGeometry(214, 28, 100, 24);
-    rename_->setGeometry(214, 58, 100, 24);
-    delete_->setGeometry(214, 88, 100, 24);
-    apply_->setGeometry(6, 156, 300, 20);
-  } else {
-    list_->setGeometry(6, 28, 228, 130);
-    new_->setGeometry(6, 164, 72, 24);
-    rename_->setGeometry(84, 164, 72, 24);
-    delete_->setGeometry(162, 164, 72, 24);
-    apply_->setGeometry(6, 194, 228, 20);
-  }
+  kLayout.Apply(this, IsWideLayout(program_.screen) && width() >= 320);
 }
 
 void CategoriesDialog::paintEvent(QPaintEvent* event) {
@@ -97,6 +91,10 @@ void CategoriesDialog::OnOpened() {
   list_->setFocus(Qt::OtherFocusReason);
 }
 
+void CategoriesDialog::OnActivated() {
+  program_.screen.Panel().Lower();
+}
+
 void CategoriesDialog::OnTitleOk() {
   StoreApplyChoice();
   End(end_code::kCategoriesClose);
@@ -105,7 +103,7 @@ void CategoriesDialog::OnTitleOk() {
 void CategoriesDialog::EnableNameButtons(bool enabled) {
   rename_->setEnabled(enabled);
   delete_->setEnabled(enabled);
-  rename_->setDefault(enabled);
+  if (enabled) SetDefaultButton(rename_);
 }
 
 void CategoriesDialog::SelectionChanged() {
@@ -146,7 +144,10 @@ void CategoriesDialog::Delete() {
   const std::u16string name = ui::ToU16String(selected);
   program_.categories.RemoveByName(name);
   RewriteCategories(program_.store, program_.categories, program_.messages);
-  if (program_.settings.catRecsApply == 1) DeleteCategoryRecords(program_, name);
+  if (program_.settings.catRecsApply == 1) {
+    DeleteCategoryRecords(program_, name);
+    host_.MoneyListReloaded();
+  }
   End(end_code::kCategoriesDelete);
 }
 

@@ -19,17 +19,17 @@ class CategoriesDialog : public ui::FullScreenDialog {
   Q_OBJECT
 
  public:
-  explicit CategoriesDialog(Program& program);
+  CategoriesDialog(Program& program, DialogHost& host);
 
   void OnTitleOk() override;
 
  protected:
   void OnOpened() override;
+  void OnActivated() override;
   void resizeEvent(QResizeEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
 
  private:
-  void Arrange();
   void SelectionChanged();
   void EnableNameButtons(bool enabled);
   void StoreApplyChoice();
@@ -39,6 +39,7 @@ class CategoriesDialog : public ui::FullScreenDialog {
   void Delete();
 
   Program& program_;
+  DialogHost& host_;
   QListWidget* list_;
   QPushButton* new_;
   QPushButton* rename_;

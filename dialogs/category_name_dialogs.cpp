@@ -7,10 +7,12 @@
 #include "core/text_ops.h"
 #include "dialogs/category_changes.h"
 #include "dialogs/dialog_controls.h"
+#include "dialogs/dialog_host.h"
 #include "dialogs/dialogs.h"
 #include "platform/ui/control_id.h"
 #include "platform/ui/device_screen.h"
 #include "platform/ui/input_panel.h"
+#include "platform/ui/input_panel_rules.h"
 #include "platform/ui/text.h"
 #include "shell/program.h"
 #include "store/record_writes.h"
@@ -41,12 +43,9 @@ CategoryNameDialog::CategoryNameDialog(Program& program, const QString& title, I
   ok_->setGeometry(6, 62, 73, 24);
   cancel_->setGeometry(85, 62, 73, 24);
 
-  auto* rules = new InputPanelRules(program.screen.Panel(), this);
+  auto* rules = new ui::InputPanelRules(program.screen.Panel(), this);
   rules->WatchTextField(edit_);
   connect(edit_, &QLineEdit::textChanged, this, &CategoryNameDialog::TextChanged);
-  connect(edit_, &QLineEdit::returnPressed, this, [this] {
-    if (ok_->isEnabled()) Confirm();
-  });
   connect(ok_, &QPushButton::clicked, this, &CategoryNameDialog::Confirm);
   connect(cancel_, &QPushButton::clicked, this, [this] {
     program_.openDialog = nullptr;
@@ -64,8 +63,7 @@ void CategoryNameDialog::OnOpened() {
 void CategoryNameDialog::TextChanged() {
   const bool hasText = !edit_->text().isEmpty();
   ok_->setEnabled(hasText);
-  ok_->setDefault(hasText);
-  cancel_->setDefault(!hasText);
+  SetDefaultButton(hasText ? ok_ : cancel_);
 }
 
 std::optional<std::u16string> CategoryNameDialog::TakeName() {
@@ -106,9 +104,10 @@ void NewCategoryDialog::Apply(const std::u16string& storedName) {
   RewriteCategories(program_.store, program_.categories, program_.messages);
 }
 
-EditCategoryDialog::EditCategoryDialog(Program& program)
+EditCategoryDialog::EditCategoryDialog(Program& program, DialogHost& host)
     : CategoryNameDialog(program, QStringLiteral("Edit category"),
-                         {1065, end_code::kEditCategoryOk, end_code::kEditCategoryCancel}) {}
+                         {1065, end_code::kEditCategoryOk, end_code::kEditCategoryCancel}),
+      host_(host) {}
 
 void EditCategoryDialog::OnOpened() {
   const CategoryRecord* current = program_.categories.Current();
@@ -126,6 +125,7 @@ void EditCategoryDialog::Apply(const std::u16string& storedName) {
   if (RewriteCategories(program_.store, program_.categories, program_.messages) &&
       program_.settings.catRecsApply == 1) {
     RenameCategoryRecords(program_, oldName_, storedName);
+    host_.MoneyListReloaded();
   }
 }
 

@@ -14,6 +14,7 @@ class QPushButton;
 namespace quidora {
 
 class Program;
+class DialogHost;
 
 namespace dialogs {
 
@@ -66,13 +67,14 @@ class EditCategoryDialog : public CategoryNameDialog {
   Q_OBJECT
 
  public:
-  explicit EditCategoryDialog(Program& program);
+  EditCategoryDialog(Program& program, DialogHost& host);
 
  protected:
   void OnOpened() override;
   void Apply(const std::u16string& storedName) override;
 
  private:
+  DialogHost& host_;
   std::u16string oldName_;
 };
 

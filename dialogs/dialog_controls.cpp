@@ -1,8 +1,6 @@
 #include "dialogs/dialog_controls.h"
 
-#include <QCalendarWidget>
 #include <QDateEdit>
-#include <QEvent>
 #include <QFont>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,49 +9,9 @@
 
 #include "core/sorts.h"
 #include "platform/clock.h"
-#include "platform/ui/input_panel.h"
 #include "platform/ui/text.h"
 
 namespace quidora::dialogs {
-
-void DropDownList::showPopup() {
-  emit ListOpened();
-  QComboBox::showPopup();
-}
-
-void DropDownList::hidePopup() {
-  QComboBox::hidePopup();
-  emit ListClosed();
-}
-
-InputPanelRules::InputPanelRules(ui::InputPanel& panel, QObject* parent)
-    : QObject(parent), panel_(panel) {}
-
-void InputPanelRules::WatchTextField(QLineEdit* field) {
-  field->installEventFilter(this);
-}
-
-void InputPanelRules::WatchDropDown(DropDownList* list) {
-  connect(list, &DropDownList::ListOpened, this, [this] { panel_.Lower(); });
-  connect(list, &DropDownList::ListClosed, this, [this] { panel_.Raise(); });
-}
-
-void InputPanelRules::WatchDatePicker(QDateEdit* picker) {
-  // The calendar lives in a popup window of its own; its showing and hiding are the calendar
-  // opening and closing.
-  calendarPopup_ = picker->calendarWidget()->window();
-  calendarPopup_->installEventFilter(this);
-}
-
-bool InputPanelRules::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == calendarPopup_) {
-    if (event->type() == QEvent::Show) panel_.Lower();
-    if (event->type() == QEvent::Hide) panel_.Raise();
-  } else if (event->type() == QEvent::FocusIn) {
-    panel_.Raise();
-  }
-  return QObject::eventFilter(watched, event);
-}
 
 void FillSortedDropDown(QComboBox* list, std::vector<std::u16string_view> names) {
   std::stable_sort(names.begin(), names.end(), [](std::u16string_view a, std::u16string_view b) {
@@ -147,10 +105,6 @@ void UseDialogFont(QWidget* dialog) {
 void FocusAndSelect(QLineEdit* field) {
   field->setFocus(Qt::OtherFocusReason);
   field->selectAll();
-}
-
-void Place(QWidget* control, const QRect& rect) {
-  control->setGeometry(rect);
 }
 
 }  // namespace quidora::dialogs

@@ -1,13 +1,13 @@
-// Pieces shared by the editing dialogs: drop-down lists that tell when their list opens and
-// closes, the input-panel rules that every dialog with text fields follows, the selection rule of
-// the name drop-downs, the painted headings, and the conversions between the record dates and the
-// date picker.
+// Pieces shared by the editing dialogs: the selection rule of the name drop-downs, the painted
+// headings, the dialog font, and the conversions between the record dates and the date picker.
+// The input-panel rules and the drop-down list that tells when it opens are in
+// platform/ui/input_panel_rules.h; placement tables in layout_table.h; the sortable report list
+// in report_list.h.
 #pragma once
 
 #include <QColor>
 #include <QComboBox>
 #include <QDate>
-#include <QObject>
 #include <QPoint>
 #include <QRect>
 #include <QString>
@@ -26,44 +26,8 @@ namespace quidora {
 namespace platform {
 class Clock;
 }
-namespace ui {
-class InputPanel;
-}
 
 namespace dialogs {
-
-// A drop-down list that signals when its list opens and closes.
-class DropDownList : public QComboBox {
-  Q_OBJECT
-
- public:
-  explicit DropDownList(QWidget* parent = nullptr) : QComboBox(parent) {}
-  void showPopup() override;
-  void hidePopup() override;
-
- signals:
-  void ListOpened();
-  void ListClosed();
-};
-
-// Raises the input panel when a text field takes the focus and when a drop-down list or a date
-// picker's calendar closes; lowers it when one of those opens.
-class InputPanelRules : public QObject {
-  Q_OBJECT
-
- public:
-  InputPanelRules(ui::InputPanel& panel, QObject* parent);
-  void WatchTextField(QLineEdit* field);
-  void WatchDropDown(DropDownList* list);
-  void WatchDatePicker(QDateEdit* picker);
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
-
- private:
-  ui::InputPanel& panel_;
-  QObject* calendarPopup_ = nullptr;
-};
 
 // Fills `list` with `names` sorted as a sorted drop-down keeps them (ignoring case).
 void FillSortedDropDown(QComboBox* list, std::vector<std::u16string_view> names);
@@ -85,8 +49,6 @@ QLabel* MakeHeading(QWidget* parent, const QString& text, const QColor& color, Q
 void UseDialogFont(QWidget* dialog);
 // Puts the focus on `field` with its whole text selected.
 void FocusAndSelect(QLineEdit* field);
-// Moves a control to the rectangle (left, top, width, height) of a layout table.
-void Place(QWidget* control, const QRect& rect);
 
 }  // namespace dialogs
 }  // namespace quidora

@@ -5,6 +5,7 @@
 // that list and view never drift apart.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 #include "core/money_record.h"
@@ -22,6 +23,9 @@ class DialogHost {
   // the user is asked whether the oldest copy may go; false means the user refused and nothing
   // may be deleted.
   virtual bool PushDeleted(const MoneyRecord& record) = 0;
+  // Forgets the undo list's copies of the records of a deleted account: restored, they would
+  // belong to no account.
+  virtual void DropDeletedOfAccount(std::uint32_t accountKey) = 0;
 
   // Removes the money list's record at `position` together with row `position` of the money list
   // view (list and rows stay in step). Greys what needs a non-empty list when the last row goes.
@@ -36,6 +40,11 @@ class DialogHost {
 
   // Repaints the account view (heading and balance line).
   virtual void RepaintAccountView() = 0;
+
+  // The dialog reloaded the money list from the store (every account's records, or the current
+  // account's in stored order): the rows no longer show it, and the window sorts and refills
+  // them once the command's dialogs have ended.
+  virtual void MoneyListReloaded() = 0;
 };
 
 }  // namespace quidora

@@ -21,16 +21,16 @@ int RunAccountDialog(Program& program, DialogHost& host) {
   return dialogs::AccountDialog(program, host).Exec();
 }
 
-int RunCategoriesDialog(Program& program, DialogHost& /*host*/) {
-  return dialogs::CategoriesDialog(program).Exec();
+int RunCategoriesDialog(Program& program, DialogHost& host) {
+  return dialogs::CategoriesDialog(program, host).Exec();
 }
 
 int RunNewCategoryDialog(Program& program, DialogHost& /*host*/) {
   return dialogs::NewCategoryDialog(program).Exec();
 }
 
-int RunEditCategoryDialog(Program& program, DialogHost& /*host*/) {
-  return dialogs::EditCategoryDialog(program).Exec();
+int RunEditCategoryDialog(Program& program, DialogHost& host) {
+  return dialogs::EditCategoryDialog(program, host).Exec();
 }
 
 }  // namespace quidora

@@ -13,9 +13,11 @@
 #include "dialogs/dialog_controls.h"
 #include "dialogs/dialog_host.h"
 #include "dialogs/dialogs.h"
+#include "dialogs/layout_table.h"
 #include "platform/ui/control_id.h"
 #include "platform/ui/device_screen.h"
 #include "platform/ui/input_panel.h"
+#include "platform/ui/input_panel_rules.h"
 #include "platform/ui/text.h"
 #include "shell/program.h"
 #include "store/record_writes.h"
@@ -48,30 +50,25 @@ constexpr int kMemoLimit = 30;
 constexpr int kCategoryTextLimit = 39;
 constexpr int kAccountTextLimit = 79;
 
-struct Placement {
-  int id;
-  QRect tall;
-  QRect wide;  // empty: hidden in the wide layout
-};
-
 // The drop-down heights include their lists; the closed box takes the height of a text field.
-const Placement kPlacements[] = {
-    {kDateLabel, {5, 8, 33, 20}, {5, 6, 33, 18}},
-    {kDate, {65, 6, 90, 20}, {65, 4, 90, 18}},
-    {kAmountLabel, {5, 30, 53, 20}, {5, 26, 53, 18}},
-    {kAmount, {65, 28, 90, 20}, {65, 24, 90, 18}},
-    {kTypeLabel, {5, 52, 33, 20}, {}},
-    {kIncomeButton, {65, 50, 70, 20}, {170, 15, 60, 18}},
-    {kExpenseButton, {140, 50, 70, 20}, {240, 15, 70, 18}},
-    {kCategoryLabel, {5, 74, 55, 20}, {5, 46, 55, 18}},
-    {kCategory, {65, 72, 168, 20}, {65, 44, 145, 18}},
-    {kAccountLabel, {5, 96, 55, 20}, {5, 68, 55, 18}},
-    {kAccount, {65, 94, 168, 20}, {65, 66, 145, 18}},
-    {kMemoLabel, {5, 118, 39, 20}, {5, 90, 39, 18}},
-    {kMemo, {65, 116, 168, 20}, {65, 88, 145, 18}},
-    {kCancel, {5, 148, 73, 24}, {235, 80, 73, 24}},
-    {kOk, {161, 148, 73, 24}, {}},
-    {kDelete, {83, 148, 73, 24}, {235, 52, 73, 24}},
+// "Type:" and OK stand in the tall layout only; the title-bar OK does OK's work in the wide one.
+const LayoutTable kLayout{
+    {kDateLabel, {5, 6, 33, 18}, {5, 8, 33, 20}},
+    {kDate, {65, 4, 90, 18}, {65, 6, 90, 20}},
+    {kAmountLabel, {5, 26, 53, 18}, {5, 30, 53, 20}},
+    {kAmount, {65, 24, 90, 18}, {65, 28, 90, 20}},
+    {kTypeLabel, {}, {5, 52, 33, 20}},
+    {kIncomeButton, {170, 15, 60, 18}, {65, 50, 70, 20}},
+    {kExpenseButton, {240, 15, 70, 18}, {140, 50, 70, 20}},
+    {kCategoryLabel, {5, 46, 55, 18}, {5, 74, 55, 20}},
+    {kCategory, {65, 44, 145, 18}, {65, 72, 168, 20}},
+    {kAccountLabel, {5, 68, 55, 18}, {5, 96, 55, 20}},
+    {kAccount, {65, 66, 145, 18}, {65, 94, 168, 20}},
+    {kMemoLabel, {5, 90, 39, 18}, {5, 118, 39, 20}},
+    {kMemo, {65, 88, 145, 18}, {65, 116, 168, 20}},
+    {kCancel, {235, 80, 73, 24}, {5, 148, 73, 24}},
+    {kOk, {}, {161, 148, 73, 24}},
+    {kDelete, {235, 52, 73, 24}, {83, 148, 73, 24}},
 };
 
 QLabel* MakeLabel(QWidget* parent, int id, const char* text) {
@@ -95,9 +92,9 @@ TransactionDialog::TransactionDialog(Program& program, DialogHost& host)
   income_ = ui::SetControlId(new QRadioButton(QStringLiteral("Income"), this), kIncomeButton);
   expense_ = ui::SetControlId(new QRadioButton(QStringLiteral("Expense"), this), kExpenseButton);
   categoryLabel_ = MakeLabel(this, kCategoryLabel, "Category:");
-  category_ = ui::SetControlId(new DropDownList(this), kCategory);
+  category_ = ui::SetControlId(new ui::DropDownList(this), kCategory);
   accountLabel_ = MakeLabel(this, kAccountLabel, "Account:");
-  account_ = ui::SetControlId(new DropDownList(this), kAccount);
+  account_ = ui::SetControlId(new ui::DropDownList(this), kAccount);
   memoLabel_ = MakeLabel(this, kMemoLabel, "Memo:");
   memo_ = ui::SetControlId(new QLineEdit(this), kMemo);
   memo_->setMaxLength(kMemoLimit);
@@ -122,7 +119,7 @@ TransactionDialog::TransactionDialog(Program& program, DialogHost& host)
     button->setAutoDefault(false);
   }
 
-  auto* rules = new InputPanelRules(program.screen.Panel(), this);
+  auto* rules = new ui::InputPanelRules(program.screen.Panel(), this);
   rules->WatchTextField(amount_);
   rules->WatchTextField(memo_);
   rules->WatchDropDown(category_);
@@ -142,21 +139,9 @@ void TransactionDialog::resizeEvent(QResizeEvent* event) {
 
 void TransactionDialog::Arrange() {
   const bool wide = IsWideLayout(program_.screen);
-  for (const Placement& placement : kPlacements) {
-    QWidget* control = ui::FindControl(this, placement.id);
-    const QRect& rect = wide ? placement.wide : placement.tall;
-    if (placement.id == kDelete) {
-      // Whether Delete shows was decided at opening; the layout only moves it.
-      Place(control, rect);
-      continue;
-    }
-    if (rect.isEmpty()) {
-      control->hide();
-    } else {
-      Place(control, rect);
-      control->show();
-    }
-  }
+  kLayout.Apply(this, wide);
+  typeLabel_->setVisible(!wide);
+  ok_->setVisible(!wide);
 }
 
 void TransactionDialog::OnOpened() {

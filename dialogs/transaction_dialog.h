@@ -15,9 +15,11 @@ namespace quidora {
 class Program;
 class DialogHost;
 
-namespace dialogs {
-
+namespace ui {
 class DropDownList;
+}
+
+namespace dialogs {
 
 class TransactionDialog : public ui::FullScreenDialog {
   Q_OBJECT
@@ -51,9 +53,9 @@ class TransactionDialog : public ui::FullScreenDialog {
   QRadioButton* income_;
   QRadioButton* expense_;
   QLabel* categoryLabel_;
-  DropDownList* category_;
+  ui::DropDownList* category_;
   QLabel* accountLabel_;
-  DropDownList* account_;
+  ui::DropDownList* account_;
   QLabel* memoLabel_;
   QLineEdit* memo_;
   QPushButton* cancel_;

@@ -5,7 +5,9 @@
 
 #include "platform/ui/accessibility.h"
 #include "platform/ui/control_id.h"
+#include "platform/ui/device_screen.h"
 #include "platform/ui/images.h"
+#include "platform/ui/input_panel.h"
 #include "platform/ui/text.h"
 #include "shell/command_ids.h"
 #include "store/settings.h"
@@ -31,14 +33,15 @@ QLabel* AddLabel(QWidget* parent, const QString& text, QRect where) {
 }  // namespace
 
 AboutPage::AboutPage(ui::DeviceScreen& screen, const Settings& settings)
-    : FullScreenDialog(screen, ui::LoadQString(StringId::Title),
-                       QString::fromLatin1(kHelpContents)) {
+    : FullScreenDialog(screen, QString(), QString::fromLatin1(kHelpContents)) {
   SetTitleButtonText("Done");
+  setAccessibleName(ui::LoadQString(StringId::Title));
   setAutoFillBackground(true);
 
   auto* icon = new QLabel(this);
-  icon->setPixmap(QPixmap::fromImage(ui::ProgramIconImage(32)));
-  icon->setGeometry(FromDialogUnits(12, 12, 22, 20));
+  const QRect iconPlace = FromDialogUnits(12, 12, 20, 20);
+  icon->setGeometry(iconPlace);
+  icon->setPixmap(QPixmap::fromImage(ui::ProgramIconImage(iconPlace.width())));
   icon->setAccessibleName(ui::LoadQString(StringId::Title));
 
   QLabel* product =
@@ -52,6 +55,10 @@ AboutPage::AboutPage(ui::DeviceScreen& screen, const Settings& settings)
                    control::kVersionText);
   AddLabel(this, "Personal Finance Manager", FromDialogUnits(29, 61, 93, 8));
   ui::NameControls(this);
+}
+
+void AboutPage::OnOpened() {
+  Screen().Panel().Lower();
 }
 
 QString AboutPage::VersionText(const Settings& settings) {

@@ -1,5 +1,6 @@
 // The about page: the program's icon, name, version ("%d.%d" of MajorVersion and MinorVersion)
-// and description. Ends with 1 from its Done button; F1 shows the help contents.
+// and description, under a navigation bar without a title (its template has none). Ends with 1
+// from its Done button; F1 shows the help contents.
 #pragma once
 
 #include "platform/ui/full_screen_dialog.h"
@@ -17,6 +18,9 @@ class AboutPage : public ui::FullScreenDialog {
   AboutPage(ui::DeviceScreen& screen, const Settings& settings);
 
   static QString VersionText(const Settings& settings);
+
+ protected:
+  void OnOpened() override;
 };
 
 }  // namespace quidora

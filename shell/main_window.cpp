@@ -38,6 +38,7 @@ bool MainWindow::Create() {
   ui::DeviceScreen& screen = program_.screen;
   screen.SetTitle(ui::LoadQString(StringId::Title));
   screen.SetMainHelpTopic(QString::fromLatin1(kHelpTopic));
+  screen.SetMainHelpHandler([this] { OnHelp(); });
 
   program_.today = program_.clock.NowUtc();
   program_.rangeStartDate = program_.today;
@@ -81,7 +82,7 @@ bool MainWindow::Create() {
   RecomputeBalance();
 
   connect(&screen, &ui::DeviceScreen::ScreenSizeChanged, this, &MainWindow::OnWorkAreaChanged);
-  connect(&screen, &ui::DeviceScreen::ActivationChanged, this, &MainWindow::OnActivationChanged);
+  connect(&screen, &ui::DeviceScreen::MainViewActivated, this, &MainWindow::OnActivated);
   screen.SetCloseHandler([this] {
     RunExitSequence(program_);
     return true;
@@ -214,6 +215,7 @@ void MainWindow::AccountsLoop() {
 
 void MainWindow::CategoriesLoop() {
   TakeSavedRow();
+  moneyListReloaded_ = false;
   for (bool again = true; again && !program_.screen.IsClosing();) {
     switch (RunCategoriesDialog(program_, *this)) {
       case end_code::kCategoriesNew:
@@ -229,25 +231,37 @@ void MainWindow::CategoriesLoop() {
         break;
     }
   }
-  // With "Apply Rename and Delete to records" the dialogs reload the money list from the
-  // database, in stored order, even when no record changed: put it back in view order.
-  if (program_.categoriesChanged || program_.settings.catRecsApply == 1) {
-    SortMoneyByDate(program_.money, program_.sortOrder, program_.messages);
-    FillMoneyListView();
-    RecomputeBalance();
+  // A rename or delete applied to records reloads the money list in stored order, whether or
+  // not a record changed: put the rows back in view order.
+  if (program_.categoriesChanged || moneyListReloaded_) {
+    ResortAndRefill();
     program_.categoriesChanged = false;
   }
   RestoreSavedRow();
 }
 
 void MainWindow::ShowAbout() {
-  TakeSavedRow();
-  AboutPage about(program_.screen, program_.settings);
-  about.Exec();
-  RestoreSavedRow();
+  ShowCommandDialog([this] { return AboutPage(program_.screen, program_.settings).Exec(); });
 }
 
 // --- Shared steps -----------------------------------------------------------------------------
+
+int MainWindow::ShowCommandDialog(const std::function<int()>& run) {
+  TakeSavedRow();
+  moneyListReloaded_ = false;
+  const int code = run();
+  if (moneyListReloaded_) ResortAndRefill();
+  RestoreSavedRow();
+  return code;
+}
+
+void MainWindow::ResortAndRefill() {
+  moneyListReloaded_ = false;
+  if (SortMoneyByDate(program_.money, program_.sortOrder, program_.messages)) {
+    FillMoneyListView();
+  }
+  RecomputeBalance();
+}
 
 void MainWindow::RefreshAccountView() {
   LoadAccountMoneyRecords(program_.store, program_.money, program_.currentAccount,
@@ -399,13 +413,19 @@ void MainWindow::OnWorkAreaChanged() {
   RecomputeBalance();
 }
 
-void MainWindow::OnActivationChanged() {
+void MainWindow::OnActivated() {
   if (!program_.openDialog.isNull()) {
     program_.screen.Panel().Raise();
   } else {
     program_.screen.Panel().Lower();
     List().setFocus();
   }
+}
+
+void MainWindow::OnHelp() {
+  TakeSavedRow();
+  program_.screen.ShowHelp(QString::fromLatin1(kHelpTopic));
+  RestoreSavedRow();
 }
 
 // --- DialogHost -------------------------------------------------------------------------------
@@ -416,6 +436,14 @@ void MainWindow::UpdateCommandStates() {
 
 bool MainWindow::PushDeleted(const MoneyRecord& record) {
   return quidora::PushDeleted(program_, record);
+}
+
+void MainWindow::DropDeletedOfAccount(std::uint32_t accountKey) {
+  quidora::DropDeletedOfAccount(program_, accountKey);
+}
+
+void MainWindow::MoneyListReloaded() {
+  moneyListReloaded_ = true;
 }
 
 void MainWindow::RemoveMoneyRecordAndRow(int position) {

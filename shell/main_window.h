@@ -9,6 +9,7 @@
 
 #include <QObject>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "dialogs/dialog_host.h"
@@ -46,6 +47,10 @@ class MainWindow : public QObject, public DialogHost {
   void RunCommand(int command);
 
   // The steps the commands share.
+  // Runs the dialog of a command (`run` shows it and returns its end code): the selected row is
+  // taken before and selected again after, and when a dialog reloaded the money list the rows
+  // are first sorted and refilled from it. Returns the end code.
+  int ShowCommandDialog(const std::function<int()>& run);
   void AddAccountFlow(bool takeSavedRow);
   void RefreshAccountView();
   // Sorts the money list by the running sort order and sets the Date header's image; false
@@ -62,20 +67,28 @@ class MainWindow : public QObject, public DialogHost {
 
   // Screen events.
   void OnWorkAreaChanged();
-  void OnActivationChanged();
+  // The main window became active (no dialog runs): the panel goes up for an open dialog with
+  // fields, otherwise down with the focus on the money list.
+  void OnActivated();
+  // F1 with no dialog running.
+  void OnHelp();
 
   // DialogHost.
   void UpdateCommandStates() override;
   bool PushDeleted(const MoneyRecord& record) override;
+  void DropDeletedOfAccount(std::uint32_t accountKey) override;
   void RemoveMoneyRecordAndRow(int position) override;
   void AddAccountChoice(std::u16string_view name) override;
   bool RemoveAccountChoice(std::u16string_view name) override;
   void SelectAccountChoice(std::u16string_view name) override;
   void RepaintAccountView() override;
+  void MoneyListReloaded() override;
 
  private:
   void TakeSavedRow();
   void RestoreSavedRow();
+  // Sorts the money list in the running order, refills the rows and recomputes the balance.
+  void ResortAndRefill();
 
   void NewTransaction();
   void NewAccount();
@@ -90,6 +103,8 @@ class MainWindow : public QObject, public DialogHost {
   Program& program_;
   AccountView* view_ = nullptr;
   ui::CashSound* sound_ = nullptr;
+  // A dialog reloaded the money list since the command began.
+  bool moneyListReloaded_ = false;
 };
 
 }  // namespace quidora

@@ -51,4 +51,11 @@ void EmptyUndoList(Program& program) {
   UpdateUndoCommands(program);
 }
 
+void DropDeletedOfAccount(Program& program, std::uint32_t accountKey) {
+  for (std::size_t position = program.undo.size(); position-- > 0;) {
+    if (program.undo[position].accountKey == accountKey) program.undo.RemoveAt(position);
+  }
+  UpdateUndoCommands(program);
+}
+
 }  // namespace quidora

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 namespace quidora {
 
@@ -23,5 +24,8 @@ void RestoreNewest(Program& program, MainWindow& window);
 
 // Forgets every copy; the databases are not touched.
 void EmptyUndoList(Program& program);
+
+// Forgets the copies of the records of account `accountKey`, which was just deleted.
+void DropDeletedOfAccount(Program& program, std::uint32_t accountKey);
 
 }  // namespace quidora

@@ -139,6 +139,8 @@ QString DeviceScreen::CurrentHelpTopic() const {
 void DeviceScreen::OnHelpKey() {
   if (FullScreenDialog* dialog = CurrentDialog()) {
     dialog->OnHelp();
+  } else if (mainHelpHandler_) {
+    mainHelpHandler_();
   } else if (!mainHelpTopic_.isEmpty()) {
     ShowHelp(mainHelpTopic_);
   }
@@ -192,7 +194,19 @@ void DeviceScreen::resizeEvent(QResizeEvent* event) {
 
 void DeviceScreen::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
-  if (event->type() == QEvent::ActivationChange) emit ActivationChanged(isActiveWindow());
+  if (event->type() != QEvent::ActivationChange) return;
+  const bool active = isActiveWindow();
+  emit ActivationChanged(active);
+  if (active) ActivateTopPage();
+}
+
+void DeviceScreen::ActivateTopPage() {
+  if (closing_) return;
+  if (FullScreenDialog* dialog = CurrentDialog()) {
+    if (!dialog->IsEnded()) dialog->OnActivated();
+  } else {
+    emit MainViewActivated();
+  }
 }
 
 void DeviceScreen::closeEvent(QCloseEvent* event) {
@@ -247,6 +261,7 @@ void DeviceScreen::TrackMessageBox(MessageBox* box) {
                                      [](const QPointer<MessageBox>& b) { return b.isNull(); }),
                       messageBoxes_.end());
   messageBoxes_.push_back(box);
+  connect(box, &QDialog::finished, this, &DeviceScreen::ActivateTopPage);
 }
 
 void DeviceScreen::RunCloseHandler() {

@@ -64,8 +64,10 @@ class DeviceScreen : public QWidget {
   FullScreenDialog* CurrentDialog() const;
   std::vector<FullScreenDialog*> RunningDialogs() const;
 
-  // Help: F1 anywhere in the screen shows the innermost dialog's topic, or the main topic.
+  // Help: F1 anywhere in the screen shows the innermost dialog's topic, or with no dialog
+  // running runs the main help handler (when one is set) or shows the main topic.
   void SetMainHelpTopic(const QString& commandLine) { mainHelpTopic_ = commandLine; }
+  void SetMainHelpHandler(std::function<void()> handler) { mainHelpHandler_ = std::move(handler); }
   QString CurrentHelpTopic() const;
   void ShowHelp(const QString& commandLine) const { help_.ShowHelp(commandLine); }
   HelpLauncher& Help() { return help_; }
@@ -89,8 +91,14 @@ class DeviceScreen : public QWidget {
   void BringToFront();
 
   // The message service registers each box it shows in the screen, so that a close request
-  // arriving while one is open answers it (No for a question) before the shell tidies up.
+  // arriving while one is open answers it (No for a question) before the shell tidies up, and
+  // so that what the box covered is activated again when it ends.
   void TrackMessageBox(MessageBox* box);
+
+  // The top page becomes the active window: the innermost running dialog's OnActivated, or
+  // MainViewActivated when no dialog runs. Called when a dialog opens or ends, when a message
+  // box ends and when the device window is activated; nothing happens while the screen closes.
+  void ActivateTopPage();
 
  signals:
   // The screen's size changed (rotation): the shell runs its work-area change.
@@ -101,6 +109,9 @@ class DeviceScreen : public QWidget {
   void DialogClosed(FullScreenDialog* dialog, int code);
   // The window was activated or deactivated.
   void ActivationChanged(bool active);
+  // The main view became the active page: the last dialog ended, a message box over the main
+  // view ended, or the window was activated with no dialog running.
+  void MainViewActivated();
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -129,6 +140,7 @@ class DeviceScreen : public QWidget {
   std::vector<QPointer<MessageBox>> messageBoxes_;
   QString title_;
   QString mainHelpTopic_;
+  std::function<void()> mainHelpHandler_;
   HelpLauncher help_;
   CloseHandler closeHandler_;
   QSize announcedSize_;

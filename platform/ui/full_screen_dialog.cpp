@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QKeyEvent>
 #include <QPointer>
+#include <QPushButton>
 
 #include "platform/ui/accessibility.h"
 #include "platform/ui/device_screen.h"
@@ -56,6 +58,7 @@ int FullScreenDialog::Exec() {
 
   screen_.PushDialog(this);
   OnOpened();
+  if (!run.finished) screen_.ActivateTopPage();
   if (!run.dialogGone) NameControls(this);
   // The hook runs before the loop; a dialog ended in it never enters the loop.
   if (!run.finished) emit screen_.DialogOpened(this);
@@ -70,6 +73,8 @@ int FullScreenDialog::Exec() {
   run_ = nullptr;
   screen_.PopDialog(this, run.code, true);
   if (focusBefore) focusBefore->setFocus();
+  // What this dialog covered is the active page again.
+  screen_.ActivateTopPage();
   emit Ended(run.code);
   return run.code;
 }
@@ -102,6 +107,30 @@ void FullScreenDialog::OnTitleOk() {
 
 void FullScreenDialog::OnHelp() {
   screen_.ShowHelp(helpTopic_);
+}
+
+void FullScreenDialog::SetDefaultButton(QPushButton* button) {
+  if (defaultButton_ == button) return;
+  if (defaultButton_ != nullptr) defaultButton_->setDefault(false);
+  defaultButton_ = button;
+  if (button != nullptr) {
+    // Enter is handled here, never by the button's own dialog logic.
+    button->setAutoDefault(false);
+    button->setDefault(true);
+  }
+}
+
+void FullScreenDialog::keyPressEvent(QKeyEvent* event) {
+  const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  if (!enter || run_ == nullptr || run_->finished) {
+    QWidget::keyPressEvent(event);
+    return;
+  }
+  event->accept();
+  auto* focused = qobject_cast<QPushButton*>(QApplication::focusWidget());
+  QPushButton* pressed =
+      focused != nullptr && isAncestorOf(focused) ? focused : defaultButton_.data();
+  if (pressed != nullptr && pressed->isVisible() && pressed->isEnabled()) pressed->click();
 }
 
 }  // namespace quidora::ui

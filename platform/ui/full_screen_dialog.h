@@ -5,14 +5,18 @@
 //
 // Writing one: derive, build the controls in the constructor (tag them with SetControlId), lay
 // them out in resizeEvent from the screen size (the work area is resized on rotation), put the
-// opening steps into OnOpened(), the OK logic into OnTitleOk() and the button handlers, and end
-// with End(code). F1 inside it starts the help viewer with HelpTopic().
+// opening steps into OnOpened(), what activation does (lower the input panel, give a list the
+// focus) into OnActivated(), the OK logic into OnTitleOk() and the button handlers, and end
+// with End(code). F1 inside it starts the help viewer with HelpTopic(). Enter presses the
+// default button (SetDefaultButton), or the push button that has the focus.
 //
 // Testing one: connect to DeviceScreen::DialogOpened (or use the dialog driver of the UI test
 // support); the handler runs after OnOpened() and before the loop starts, so it can click
 // controls found with FindControl<T>(dialog, id) and the dialog may end right there.
 #pragma once
 
+#include <QPointer>
+#include <QPushButton>
 #include <QString>
 #include <QWidget>
 
@@ -61,6 +65,13 @@ class FullScreenDialog : public QWidget {
   // What F1 does. The default starts the help viewer with HelpTopic().
   virtual void OnHelp();
 
+  // The button that Enter and the keypad's Enter press while the focus is inside the dialog and
+  // on no push button (a focused push button is pressed itself). The role moves whenever a
+  // dialog says so; nullptr leaves no default. A greyed or hidden default button makes Enter do
+  // nothing. The button is drawn as the default.
+  void SetDefaultButton(QPushButton* button);
+  QPushButton* DefaultButton() const { return defaultButton_; }
+
  signals:
   void Ended(int code);
 
@@ -68,6 +79,12 @@ class FullScreenDialog : public QWidget {
   // Runs each time Exec has put the dialog on the screen, before the open hook and the loop:
   // fill the controls, set the focus, raise or lower the input panel here.
   virtual void OnOpened() {}
+  // Runs each time the dialog becomes the active window: once it has opened (after OnOpened),
+  // when a dialog or message box above it has ended, and when the device window is activated
+  // while the dialog is on top. The default does nothing.
+  virtual void OnActivated() {}
+
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   friend class DeviceScreen;
@@ -80,6 +97,7 @@ class FullScreenDialog : public QWidget {
   QString helpTopic_;
   QString titleButtonText_;
   Run* run_ = nullptr;
+  QPointer<QPushButton> defaultButton_;
 };
 
 }  // namespace quidora::ui

@@ -14,17 +14,44 @@ enum class StringId : std::uint32_t {
   ClassName = 2,   // "Quidora"
   Maker = 4,       // "Vesko": first word of the registry key paths
   CategoryHeading = 40004,
+  ViewOptionsHeading = 40005,
   ColumnDate = 40011,
   ColumnCategory = 40012,
   ColumnAmount = 40013,
+  BalanceColumnAccount = 40014,
+  BalanceColumnBalance = 40015,
   MenuTools = 40017,
   CannotContinue = 40023,
+  StartsAfterEnds = 40028,
+  CannotDeleteFile = 40029,
+  CannotCreateFile = 40030,
+  BusinessFolderMissing = 40031,
+  PersonalFolderMissing = 40032,
   MenuNew = 40038,
+  ReplaceFileQuestion = 40041,
+  CannotWriteFile = 40044,
+  ReportColumnCategory = 40047,
+  ReportColumnAmount = 40048,
   MenuAccounts = 40059,
   UndoFull = 40075,
+  ExportInvalidName = 40076,  // the same text as InvalidName
   ColumnAccount = 40102,
   ColumnCreated = 40103,
   AccountLimit = 40106,
+  NoTransactionsInRange = 40108,
+  FileColumnDate = 40109,
+  FileColumnCategory = 40110,
+  FileColumnAmount = 40111,
+  FileColumnMemo = 40112,
+  FileReportDate = 40113,
+  FileAccount = 40114,
+  FileBalanceFrom = 40115,
+  FileBalanceTill = 40116,
+  FileBalanceBothDates = 40117,
+  FileBalanceOn = 40118,
+  FileColumnAccount = 40119,
+  FileColumnBalance = 40120,
+  FileTotalBalance = 40121,
 
   // Messages without a resource number of their own.
   InvalidName = 41000,
@@ -51,6 +78,11 @@ enum class StringId : std::uint32_t {
   BalanceFormat,
   NegativeBalanceFormat,
   AccountHeading,
+  NoRecordsFound,
+  RecordsWillBeDeleted,  // follows the count of records found and a space
+  DeleteByRangeHeading,
+  ExportDone,
+  ProgramError,  // a report's total text when its amount text is missing
 };
 
 constexpr std::u16string_view LoadString(StringId id) {
@@ -59,22 +91,55 @@ constexpr std::u16string_view LoadString(StringId id) {
     case StringId::ClassName: return u"Quidora";
     case StringId::Maker: return u"Vesko";
     case StringId::CategoryHeading: return u"Category";
+    case StringId::ViewOptionsHeading: return u"Date and Currency view options";
     case StringId::ColumnDate: return u"Date";
     case StringId::ColumnCategory: return u"Category";
     case StringId::ColumnAmount: return u"Amount";
+    case StringId::BalanceColumnAccount: return u"Account";
+    case StringId::BalanceColumnBalance: return u"Balance";
     case StringId::MenuTools: return u"Tools";
     case StringId::CannotContinue: return u"The Quidora program cannot continue !";
+    case StringId::StartsAfterEnds: return u"Starts date must be earlier than Ends date!";
+    case StringId::CannotDeleteFile:
+      return u"Cannot delete File. The source or destination file may be in use.";
+    case StringId::CannotCreateFile: return u"Program failed to create file.";
+    case StringId::BusinessFolderMissing:
+      return u"Folder Business doesn't exist on you PocketPC. Please, restore original folder "
+             u"structure on you PocketPC, and try again.";
+    case StringId::PersonalFolderMissing:
+      return u"Folder Personal doesn't exist on you PocketPC. Please, restore original folder "
+             u"structure on you PocketPC, and try again.";
     case StringId::MenuNew: return u"New";
+    case StringId::ReplaceFileQuestion:
+      return u"File already exists - do you want replace existing file?";
+    case StringId::CannotWriteFile: return u"Program failed to write Money records in file.";
+    case StringId::ReportColumnCategory: return u"Category";
+    case StringId::ReportColumnAmount: return u"Amount";
     case StringId::MenuAccounts: return u"Accounts";
     case StringId::UndoFull:
       return u"The Undo can hold only 12 records. Deleting this record will add it to the end and "
              u"discard the first record. Do you want to delete it anyway?";
     case StringId::ColumnAccount: return u"Account";
     case StringId::ColumnCreated: return u"Created";
+    case StringId::NoTransactionsInRange: return u"No transactions found in date range specified.";
+    case StringId::FileColumnDate: return u"Date";
+    case StringId::FileColumnCategory: return u"Category";
+    case StringId::FileColumnAmount: return u"Amount";
+    case StringId::FileColumnMemo: return u"Memo";
+    case StringId::FileReportDate: return u"Report Date:";
+    case StringId::FileAccount: return u"Account:";
+    case StringId::FileBalanceFrom: return u"Total Balance of all accounts from";
+    case StringId::FileBalanceTill: return u"till";
+    case StringId::FileBalanceBothDates: return u"(including both these dates)";
+    case StringId::FileBalanceOn: return u"Total Balance of all accounts on";
+    case StringId::FileColumnAccount: return u"Account";
+    case StringId::FileColumnBalance: return u"Balance";
+    case StringId::FileTotalBalance: return u"Total Balance:";
     case StringId::AccountLimit:
       return u"Current version of Quidora supports only 15 accounts. You reached this maximum "
              u"number! Solution: You can delete one of the old accounts...";
     case StringId::InvalidName:
+    case StringId::ExportInvalidName:
       return u"Please, enter a unique name that is alphabetic character within the ranges A - Z "
              u"or a - z or decimal digit (0 - 9).";
     case StringId::AmountInvalid:
@@ -108,6 +173,11 @@ constexpr std::u16string_view LoadString(StringId id) {
     case StringId::BalanceFormat: return u"Balance: %s";
     case StringId::NegativeBalanceFormat: return u"Balance: -%s";
     case StringId::AccountHeading: return u"Account:";
+    case StringId::NoRecordsFound: return u"No Records found !";
+    case StringId::RecordsWillBeDeleted: return u"records will be deleted. Continue?";
+    case StringId::DeleteByRangeHeading: return u"Delete Records by Range of Dates";
+    case StringId::ExportDone: return u"OK !";
+    case StringId::ProgramError: return u"Program error";
   }
   return {};
 }

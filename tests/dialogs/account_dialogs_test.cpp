@@ -1,5 +1,6 @@
 #include <QHeaderView>
 #include <QLabel>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
@@ -282,6 +283,48 @@ TEST_F(AccountDialogTest, HeaderTapsSortTheListAndTheChoiceIsKept) {
   program_->accountsSelectedIndex = 2;
   EXPECT_EQ(RunAccountsDialog(*program_, *host_), end_code::kAccountsNew);
   EXPECT_EQ(program_->accountsSelectedIndex, -1);
+}
+
+// Desktop styles that open items on a single click also report the click as an activation.
+class SingleClickActivates : public QProxyStyle {
+ public:
+  int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                QStyleHintReturn* returnData) const override {
+    if (hint == SH_ItemView_ActivateItemOnSingleClick) return 1;
+    return QProxyStyle::styleHint(hint, option, widget, returnData);
+  }
+};
+
+TEST_F(AccountDialogTest, OneTapOrEnterOpensOneAccountDialog) {
+  AddAccount(u"Cash");
+  AddAccount(u"Bank");
+  SingleClickActivates style;
+  driver_->Then([&](FullScreenDialog& d) {
+    List(d)->setStyle(&style);
+    TapRow(d, 1);
+    QTest::keyClick(List(d), Qt::Key_Return);
+    EXPECT_EQ(program_->accountsSelectedIndex, 1);
+    Click(&d, kAccountsBack);
+  });
+  driver_->Then([&](FullScreenDialog& d) { Click(&d, kBack); });
+  driver_->Then([&](FullScreenDialog& d) { Click(&d, kBack); });
+  EXPECT_EQ(RunAccountsDialog(*program_, *host_), end_code::kAccountsBack);
+  EXPECT_EQ(driver_->Opened(), (QStringList{"Accounts", "Account", "Account"}));
+}
+
+TEST_F(AccountDialogTest, TheStoredSortIsWrittenBackAsItWasRead) {
+  AddAccount(u"cash", Date(2005, 1, 1));
+  AddAccount(u"Bank", Date(2005, 3, 1));
+  program_->settings.sortAccountsBook = 1;
+  program_->settings.sortOrderAccountsBook = 2;  // no order chosen: by name, up arrow
+  driver_->Then([&](FullScreenDialog& d) {
+    EXPECT_EQ(Rows(d), (QStringList{"Bank", "cash"}));
+    EXPECT_EQ(HeaderImages(d), std::make_pair(0, 2));
+    Click(&d, kAccountsBack);
+  });
+  RunAccountsDialog(*program_, *host_);
+  EXPECT_EQ(program_->settings.sortAccountsBook, 1u);
+  EXPECT_EQ(program_->settings.sortOrderAccountsBook, 2u);
 }
 
 }  // namespace

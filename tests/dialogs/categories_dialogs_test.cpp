@@ -177,6 +177,25 @@ TEST_F(CategoriesDialogTest, RenameAndDeleteWaitForASelection) {
   EXPECT_EQ(program_->settings.catRecsApply, 0u);
 }
 
+TEST_F(CategoriesDialogTest, EnterPressesWhicheverButtonIsTheDefaultNow) {
+  driver_->Then([&](FullScreenDialog& d) {
+    Select(d, "Salary");
+    QTest::keyClick(Control(d, kList), Qt::Key_Return);
+  });
+  EXPECT_EQ(RunCategoriesDialog(*program_, *host_), end_code::kCategoriesRename);
+
+  driver_->Then([&](FullScreenDialog& d) {
+    QTest::keyClick(Control(d, kNewName), Qt::Key_Return);  // empty: Cancel is the default
+  });
+  EXPECT_EQ(RunNewCategoryDialog(*program_, *host_), end_code::kNewCategoryCancel);
+  driver_->Then([&](FullScreenDialog& d) {
+    QTest::keyClicks(Control(d, kNewName), "tea");
+    QTest::keyClick(Control(d, kNewName), Qt::Key_Enter, Qt::KeypadModifier);
+  });
+  EXPECT_EQ(RunNewCategoryDialog(*program_, *host_), end_code::kNewCategoryOk);
+  EXPECT_EQ(CategoryNames().back(), u"Tea");
+}
+
 TEST_F(CategoriesDialogTest, RenameAppliedToRecordsOfEveryAccount) {
   RenameThroughDialogs("Food", "groceries", true);
   EXPECT_EQ(CategoryNames(), (std::vector<std::u16string>{u"Salary", u"Car", u"Groceries"}));

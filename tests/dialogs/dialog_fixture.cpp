@@ -14,6 +14,11 @@ bool RecordingHost::PushDeleted(const MoneyRecord& record) {
   return quidora::PushDeleted(program_, record);
 }
 
+void RecordingHost::DropDeletedOfAccount(std::uint32_t accountKey) {
+  calls.push_back(u"DropDeletedOfAccount");
+  quidora::DropDeletedOfAccount(program_, accountKey);
+}
+
 void RecordingHost::RemoveMoneyRecordAndRow(int position) {
   calls.push_back(u"RemoveMoneyRecordAndRow " + std::u16string(1, char16_t(u'0' + position)));
   program_.money.RemoveAt(static_cast<std::size_t>(position));

@@ -31,11 +31,13 @@ class RecordingHost : public DialogHost {
 
   void UpdateCommandStates() override { calls.push_back(u"UpdateCommandStates"); }
   bool PushDeleted(const MoneyRecord& record) override;
+  void DropDeletedOfAccount(std::uint32_t accountKey) override;
   void RemoveMoneyRecordAndRow(int position) override;
   void AddAccountChoice(std::u16string_view name) override;
   bool RemoveAccountChoice(std::u16string_view name) override;
   void SelectAccountChoice(std::u16string_view name) override;
   void RepaintAccountView() override { calls.push_back(u"RepaintAccountView"); }
+  void MoneyListReloaded() override { calls.push_back(u"MoneyListReloaded"); }
 
   std::vector<std::u16string> calls;
   std::vector<std::u16string> chooser;  // the account chooser's entries

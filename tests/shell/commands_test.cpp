@@ -1,12 +1,18 @@
 // Whole user flows through the main window and the real dialogs: accounts, new, edited, moved
 // and deleted records, the undo list and the account limit.
 #include <QApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QTest>
 
 #include "core/money_record.h"
 #include "dialogs/dialogs.h"
+#include "dialogs/report_list.h"
 #include "platform/ui/cash_sound.h"
 #include "platform/ui/device_screen.h"
+#include "platform/ui/input_panel.h"
 #include "platform/ui/menu_bar.h"
+#include "platform/ui/navigation_bar.h"
 #include "shell/account_view.h"
 #include "shell/command_ids.h"
 #include "shell/main_window.h"
@@ -37,9 +43,22 @@ constexpr int kAccountList = 1024;
 constexpr int kTransactionCancel = 1027;
 constexpr int kTransactionOk = 1028;
 constexpr int kTransactionDelete = 1029;
+constexpr int kAccountBack = 1137;
+constexpr int kAccountDelete = 1139;
+constexpr int kAccountsBack = 1141;
+constexpr int kAccountsList = 502;
+constexpr int kCategoriesDelete = 1034;
+constexpr int kCategoriesList = 1060;
+constexpr int kApplyToRecords = 1035;
 
 QString RowText(MoneyListView& list, int row, int column) {
   return list.model()->index(row, column).data().toString();
+}
+
+QStringList Column(MoneyListView& list, int column) {
+  QStringList texts;
+  for (int row = 0; row < list.RowCount(); ++row) texts << RowText(list, row, column);
+  return texts;
 }
 
 // Fills the transaction dialog and confirms it.
@@ -68,6 +87,13 @@ class CommandsTest : public ShellTest {
           {0, Day(2026, 1, 20), 2000, kExpense, u"Food", u"second"},
           {0, Day(2026, 1, 30), 3000, kExpense, u"Food", u"third"},
           {1, Day(2026, 2, 1), 50000, kIncome, u"Salary", u""}});
+  }
+
+  static void TapAccountsRow(FullScreenDialog& dialog, int row) {
+    auto* list = ui::FindControl<dialogs::ReportList>(&dialog, kAccountsList);
+    ASSERT_NE(list, nullptr);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->topLevelItem(row)).center());
   }
 
   void ChooseAccount(Session& session, const QString& name) {
@@ -421,6 +447,152 @@ TEST_F(CommandsTest, CommandsOfLaterWindowsChangeNothing) {
   }
   EXPECT_TRUE(driver.Opened().isEmpty());
   EXPECT_EQ(session->Window().List().RowCount(), 3);
+}
+
+TEST_F(CommandsTest, TheKeyboardGoesDownWhenADialogEndsAndComesBackWithNone) {
+  SeedTwoAccounts();
+  auto session = Start();
+  ASSERT_NE(session, nullptr);
+  MainWindow& window = session->Window();
+  ui::InputPanel& panel = session->Screen().Panel();
+  DialogDriver driver(session->Screen());
+
+  driver.Then([&](FullScreenDialog& dialog) {
+    EXPECT_TRUE(panel.IsRaised());
+    EnterTransaction("4.50", "Food")(dialog);
+  });
+  session->Screen().Menu().Choose(command::kNewTransaction);
+  EXPECT_FALSE(panel.IsRaised()) << "the keyboard covers the newest rows";
+  EXPECT_EQ(QApplication::focusWidget(), &window.List());
+  EXPECT_EQ(window.List().SelectedRow(), 3);
+
+  // Back from the Account dialog inside Accounts: the list under it is active again.
+  driver.Then([&](FullScreenDialog& accounts) {
+    TapAccountsRow(accounts, 1);
+    EXPECT_FALSE(panel.IsRaised());
+    auto* list = ui::FindControl<dialogs::ReportList>(&accounts, kAccountsList);
+    EXPECT_EQ(QApplication::focusWidget(), list);
+    EXPECT_EQ(list->SelectedRow(), 1);
+    Click(&accounts, kAccountsBack);
+  });
+  driver.Then([&](FullScreenDialog& account) {
+    EXPECT_TRUE(panel.IsRaised());
+    Click(&account, kAccountBack);
+  });
+  window.RunCommand(command::kAccounts);
+  EXPECT_EQ(driver.Opened().size(), 3);
+  EXPECT_FALSE(panel.IsRaised());
+  EXPECT_EQ(QApplication::focusWidget(), &window.List());
+}
+
+TEST_F(CommandsTest, ApplyingToRecordsAndThenNotStillLeavesTheRowsInViewOrder) {
+  // Stored out of date order; the view sorts them ascending.
+  Seed({u"Bank"}, {u"Food", u"Car"},
+       {{0, Day(2026, 1, 20), 2000, kExpense, u"Food", u""},
+        {0, Day(2026, 1, 10), 1000, kExpense, u"Food", u""},
+        {0, Day(2026, 1, 30), 3000, kExpense, u"Food", u""}});
+  auto session = Start();
+  ASSERT_NE(session, nullptr);
+  MainWindow& window = session->Window();
+  TapHeader(window.List(), 0);
+  ASSERT_EQ(RowText(window.List(), 0, MoneyListModel::kAmountColumn), "10.00");
+
+  messages.Expect(u"Selected item will be permanently deleted. Continue?", MessageAnswer::Yes);
+  DialogDriver driver(session->Screen());
+  driver.Then([](FullScreenDialog& dialog) {
+    Click(&dialog, kApplyToRecords);
+    auto* list = ui::FindControl<QListWidget>(&dialog, kCategoriesList);
+    const QList<QListWidgetItem*> car = list->findItems("Car", Qt::MatchExactly);
+    ASSERT_EQ(car.size(), 1);
+    list->setCurrentItem(car.first());  // no record carries it
+    Click(&dialog, kCategoriesDelete);
+  });
+  driver.Then([](FullScreenDialog& dialog) {
+    Click(&dialog, kApplyToRecords);  // unchecked again before closing
+    dialog.OnTitleOk();
+  });
+  window.RunCommand(command::kEditCategories);
+  EXPECT_EQ(session->GetProgram().settings.catRecsApply, 0u);
+  EXPECT_EQ(Column(window.List(), MoneyListModel::kAmountColumn),
+            (QStringList{"10.00", "20.00", "30.00"}));
+  EXPECT_EQ(window.List().HeaderImage(), kAscending);
+}
+
+TEST_F(CommandsTest, DeletingAnAccountForgetsItsRecordsInTheUndoList) {
+  SeedTwoAccounts();
+  auto session = Start();
+  ASSERT_NE(session, nullptr);
+  MainWindow& window = session->Window();
+  Program& program = session->GetProgram();
+  const ui::MenuBar& menu = session->Screen().Menu();
+  DialogDriver driver(session->Screen());
+  messages.Expect(u"Selected record will be deleted. Continue?", MessageAnswer::Yes);
+  driver.Then(DeleteTransaction());
+  TapRow(window.List(), 0);  // Bank
+  ChooseAccount(*session, "Cash");
+  messages.Expect(u"Selected record will be deleted. Continue?", MessageAnswer::Yes);
+  driver.Then(DeleteTransaction());
+  TapRow(window.List(), 0);  // Cash
+  ASSERT_EQ(program.undo.size(), 2u);
+
+  messages.Expect(u"Selected Account will be permanently deleted. Continue?", MessageAnswer::Yes);
+  driver.Then([](FullScreenDialog& accounts) {
+    TapAccountsRow(accounts, 0);  // Bank
+    Click(&accounts, kAccountsBack);
+  });
+  driver.Then([](FullScreenDialog& account) { Click(&account, kAccountDelete); });
+  window.RunCommand(command::kAccounts);
+  ASSERT_EQ(program.accounts.size(), 1u);
+  ASSERT_EQ(program.undo.size(), 1u);
+  EXPECT_EQ(program.undo[0].Category(), u"Salary");
+
+  window.RunCommand(command::kUndoDeleting);
+  window.RunCommand(command::kUndoDeleting);  // nothing left: Bank's copy is gone
+  EXPECT_FALSE(menu.IsCommandEnabled(command::kUndoDeleting));
+  Close(session);
+  // Cash's income is back; nothing was written for the deleted account.
+  EXPECT_EQ(StoredCount(u"Vesko Quidbook"), 1u);
+}
+
+TEST_F(CommandsTest, HelpAndAboutKeepTheSelectedRowAndAboutHasNoTitle) {
+  SeedTwoAccounts();
+  auto session = Start();
+  ASSERT_NE(session, nullptr);
+  MainWindow& window = session->Window();
+  Program& program = session->GetProgram();
+  QStringList started;
+  session->Screen().Help().SetProcessStarter(
+      [&started](const QString&, const QStringList& arguments) { started << arguments; });
+
+  window.List().SelectRow(1);
+  window.View().Chooser().setFocus();
+  QTest::keyClick(&window.View().Chooser(), Qt::Key_F1);
+  EXPECT_EQ(started, QStringList{"file:equidorappc.htm#Navigating"});
+  EXPECT_EQ(program.savedRow, 1);
+  EXPECT_EQ(QApplication::focusWidget(), &window.List());
+  EXPECT_EQ(window.List().SelectedRow(), 1);
+
+  ui::InputPanel& panel = session->Screen().Panel();
+  panel.Raise();
+  DialogDriver driver(session->Screen());
+  driver.Then([&](FullScreenDialog& about) {
+    EXPECT_FALSE(panel.IsRaised());
+    EXPECT_EQ(session->Screen().Navigation().Title(), "");
+    EXPECT_EQ(session->Screen().Navigation().TitleButton()->text(), "Done");
+    // The icon is 20 by 20 dialog units: 30 pixels wide in the handheld's dialog font.
+    QLabel* icon = nullptr;
+    for (QLabel* label : about.findChildren<QLabel*>()) {
+      if (!label->pixmap().isNull()) icon = label;
+    }
+    ASSERT_NE(icon, nullptr);
+    EXPECT_EQ(icon->width(), 30);
+    EXPECT_LE(icon->pixmap().width(), icon->width());
+    about.OnTitleOk();
+  });
+  window.List().ClearSelection();
+  window.List().SelectRow(2);
+  window.RunCommand(command::kAbout);
+  EXPECT_EQ(window.List().SelectedRow(), 2);
 }
 
 }  // namespace

@@ -185,12 +185,12 @@ TEST_F(ShellTest, ActivationRaisesThePanelOnlyForAnOpenDialogWithFields) {
   ASSERT_NE(session, nullptr);
   ui::InputPanel& panel = session->Screen().Panel();
   panel.Raise();
-  emit session->Screen().ActivationChanged(true);
+  session->Screen().ActivateTopPage();
   EXPECT_FALSE(panel.IsRaised());
 
   QWidget fieldsDialog;
   session->GetProgram().openDialog = &fieldsDialog;
-  emit session->Screen().ActivationChanged(true);
+  session->Screen().ActivateTopPage();
   EXPECT_TRUE(panel.IsRaised());
 }
 

@@ -14,7 +14,9 @@
 #include "platform/ui/device_screen.h"
 #include "platform/ui/full_screen_dialog.h"
 #include "platform/ui/menu_bar.h"
+#include "platform/ui/message_box.h"
 #include "platform/ui/navigation_bar.h"
+#include "platform/ui/qt_message_service.h"
 
 namespace quidora {
 namespace {
@@ -41,9 +43,9 @@ class Page : public FullScreenDialog {
     label->setGeometry(5, 30, 53, 20);
     field = SetControlId(new QLineEdit(this), kField);
     field->setGeometry(65, 28, 90, 20);
-    auto* ok = SetControlId(new QPushButton("OK", this), kOk);
+    ok = SetControlId(new QPushButton("OK", this), kOk);
     ok->setGeometry(161, 148, 73, 24);
-    auto* cancel = SetControlId(new QPushButton("Cancel", this), kCancel);
+    cancel = SetControlId(new QPushButton("Cancel", this), kCancel);
     cancel->setGeometry(5, 148, 73, 24);
     auto* open = SetControlId(new QPushButton("More", this), kOpenChild);
     open->setGeometry(83, 148, 73, 24);
@@ -61,8 +63,11 @@ class Page : public FullScreenDialog {
   }
 
   QLineEdit* field = nullptr;
+  QPushButton* ok = nullptr;
+  QPushButton* cancel = nullptr;
   int titleOks = 0;
   int openings = 0;
+  int activations = 0;
   std::vector<int> childCodes;
 
  protected:
@@ -70,6 +75,7 @@ class Page : public FullScreenDialog {
     ++openings;
     field->setFocus();
   }
+  void OnActivated() override { ++activations; }
 };
 
 class FullScreenDialogTest : public ::testing::Test {
@@ -130,6 +136,58 @@ TEST_F(FullScreenDialogTest, NestedPagesEndWithTheirCodesAndRestoreWhatWasBelow)
   ASSERT_EQ(closed.count(), 2);
   EXPECT_EQ(closed.at(0).at(1).toInt(), kCancel);
   EXPECT_EQ(closed.at(1).at(1).toInt(), kOk);
+}
+
+TEST_F(FullScreenDialogTest, APageIsActivatedWhenItOpensAndWhenWhatCoveredItEnds) {
+  ui::QtMessageService messages(&screen);
+  QObject::connect(&messages, &ui::QtMessageService::BoxShown, &messages,
+                   [](ui::MessageBox* box) { box->Choose(MessageAnswer::Ok); });
+  QSignalSpy mainActivated(&screen, &DeviceScreen::MainViewActivated);
+  Page outer(screen, "Outer", "a");
+  DialogDriver driver(screen);
+  driver
+      .Then([&](FullScreenDialog& dialog) {
+        EXPECT_EQ(outer.activations, 1);
+        Click(&dialog, kOpenChild);
+        EXPECT_EQ(outer.activations, 2);
+        messages.Show(u"Saved.", MessageIcon::Exclamation);
+        EXPECT_EQ(outer.activations, 3);
+        EXPECT_EQ(mainActivated.count(), 0);
+        Click(&dialog, kOk);
+      })
+      .Then([&](FullScreenDialog& child) {
+        EXPECT_EQ(static_cast<Page&>(child).activations, 1);
+        EXPECT_EQ(outer.activations, 1) << "a page under another is not the active one";
+        Click(&child, kCancel);
+      });
+  EXPECT_EQ(outer.Exec(), kOk);
+  EXPECT_EQ(mainActivated.count(), 1);
+}
+
+TEST_F(FullScreenDialogTest, EnterPressesTheDefaultButtonWhereverItMoved) {
+  Page page(screen, "Page", "t");
+  DialogDriver driver(screen);
+  driver.Then([&](FullScreenDialog& dialog) {
+    QTest::keyClick(page.field, Qt::Key_Return);
+    EXPECT_FALSE(dialog.IsEnded()) << "no default button yet";
+    dialog.SetDefaultButton(page.ok);
+    page.ok->setEnabled(false);
+    QTest::keyClick(page.field, Qt::Key_Return);
+    EXPECT_FALSE(dialog.IsEnded()) << "a greyed default button is not pressed";
+    dialog.SetDefaultButton(page.cancel);
+    EXPECT_FALSE(page.ok->isDefault());
+    EXPECT_TRUE(page.cancel->isDefault());
+    QTest::keyClick(page.field, Qt::Key_Enter, Qt::KeypadModifier);
+  });
+  EXPECT_EQ(page.Exec(), kCancel);
+
+  // A push button with the focus is pressed itself.
+  driver.Then([&](FullScreenDialog&) {
+    page.ok->setEnabled(true);
+    page.ok->setFocus();
+    QTest::keyClick(page.ok, Qt::Key_Return);
+  });
+  EXPECT_EQ(page.Exec(), kOk);
 }
 
 TEST_F(FullScreenDialogTest, AnEndBeforeTheLoopStartsIsKeptAndAPageCanRunAgain) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCalendarWidget>
+#include <QDateEdit>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -10,6 +12,7 @@
 
 #include "platform/ui/device_screen.h"
 #include "platform/ui/input_panel.h"
+#include "platform/ui/input_panel_rules.h"
 #include "platform/ui/menu_bar.h"
 
 namespace quidora {
@@ -95,6 +98,44 @@ TEST_F(InputPanelTest, EveryKeyHasANameAndNoneTakesTheFocus) {
     EXPECT_FALSE(key->accessibleName().isEmpty());
     EXPECT_EQ(key->focusPolicy(), Qt::NoFocus) << key->accessibleName().toStdString();
   }
+}
+
+}  // namespace
+}  // namespace quidora
+
+namespace quidora {
+namespace {
+
+// A dialog without text fields and two date pickers, as delete by range and the reports have.
+TEST_F(InputPanelTest, EveryWatchedCalendarLowersThePanelAndOnlyTextFieldsRaiseIt) {
+  QWidget* view = screen.MainView();
+  auto* start = new QDateEdit(view);
+  auto* end = new QDateEdit(view);
+  for (QDateEdit* picker : {start, end}) {
+    picker->setCalendarPopup(true);
+    picker->setGeometry(10, picker == start ? 100 : 130, 110, 22);
+    picker->show();
+  }
+  ui::InputPanelRules rules(screen.Panel(), view, ui::InputPanelRules::AfterPopup::LeavePanelDown);
+  rules.WatchDatePicker(start);
+  rules.WatchDatePicker(end);
+  rules.WatchTextField(edit);
+  InputPanel& panel = screen.Panel();
+  auto openCalendar = [](QDateEdit* picker) {
+    QTest::mouseClick(picker, Qt::LeftButton, {}, QPoint(picker->width() - 6, picker->height() / 2));
+    return picker->calendarWidget()->window();
+  };
+
+  for (QDateEdit* picker : {start, end, start}) {
+    panel.Raise();
+    QWidget* calendar = openCalendar(picker);
+    ASSERT_TRUE(calendar->isVisible());
+    EXPECT_FALSE(panel.IsRaised());
+    calendar->hide();
+    EXPECT_FALSE(panel.IsRaised()) << "a dialog without text fields leaves the panel down";
+  }
+  edit->setFocus();
+  EXPECT_TRUE(panel.IsRaised());
 }
 
 }  // namespace
