@@ -35,6 +35,12 @@ QRect TextBox(int left, int top, int right, int bottom) {
   return QRect(left, top, std::max(1, right - left), std::max(1, bottom - top));
 }
 
+// Outlines exactly the pixels of `frame`. A stroked QRect covers one pixel more to the right
+// and below than the rectangle itself.
+void DrawFrame(QPainter& painter, const QRect& frame) {
+  painter.drawRect(frame.adjusted(0, 0, -1, -1));
+}
+
 // An empty widget over a painted text, so that screen readers can read it.
 QWidget* MakeTextName(QWidget* parent, const QString& objectName) {
   auto* name = new QWidget(parent);
@@ -201,12 +207,12 @@ void AccountView::paintEvent(QPaintEvent*) {
 
   painter.setBrush(Qt::white);
   painter.setPen(QPen(kBlue, 1));
-  painter.drawRect(HeadingFrame(area));
+  DrawFrame(painter, HeadingFrame(area));
   painter.setFont(font);
   painter.drawText(HeadingText(area), kSingleLine, ui::LoadQString(StringId::AccountHeading));
 
   painter.setPen(QPen(BalanceFrameColor(), 1));
-  painter.drawRect(BalanceFrame(area));
+  DrawFrame(painter, BalanceFrame(area));
   painter.setPen(BalanceColor());
   painter.drawText(BalanceTextRect(area), kSingleLine, BalanceText());
 }

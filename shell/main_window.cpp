@@ -285,7 +285,7 @@ bool MainWindow::ApplyStoredSort() {
 }
 
 void MainWindow::FillMoneyListView() {
-  List().Fill(program_.sortOrder);
+  List().Fill(program_.sortOrder, program_.currentAccount.key);
   SetMoneyCommandsEnabled(program_, List().RowCount() > 0);
 }
 

@@ -36,7 +36,7 @@ int MoneyListModel::columnCount(const QModelIndex& parent) const {
 
 QVariant MoneyListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= rows_) return {};
-  const auto position = static_cast<std::size_t>(index.row());
+  const std::size_t position = Position(index.row());
   // The list can be shorter than the rows while a dialog has it reloaded.
   if (position >= list_.size()) return {};
   const MoneyRecord& record = list_[position];
@@ -87,20 +87,38 @@ QVariant MoneyListModel::headerData(int section, Qt::Orientation orientation, in
   }
 }
 
-void MoneyListModel::ShowAll() {
+void MoneyListModel::ShowAccount(std::uint32_t accountKey) {
   beginResetModel();
-  rows_ = ClampedCount(list_.size());
+  positions_.clear();
+  std::size_t shown = 0;
+  for (const MoneyRecord& record : list_) {
+    if (record.accountKey == accountKey) ++shown;
+  }
+  if (shown != list_.size()) {
+    positions_.reserve(shown);
+    for (std::size_t position = 0; position < list_.size(); ++position) {
+      if (list_[position].accountKey == accountKey) positions_.push_back(position);
+    }
+  }
+  rows_ = ClampedCount(shown);
   endResetModel();
+}
+
+std::size_t MoneyListModel::Position(int row) const {
+  const auto index = static_cast<std::size_t>(row);
+  return positions_.empty() ? index : positions_[index];
 }
 
 void MoneyListModel::Clear() {
   beginResetModel();
   rows_ = 0;
+  positions_.clear();
   endResetModel();
 }
 
 void MoneyListModel::AppendRow() {
   beginInsertRows({}, rows_, rows_);
+  if (!positions_.empty()) positions_.push_back(list_.size() - 1);
   ++rows_;
   endInsertRows();
 }
@@ -108,6 +126,13 @@ void MoneyListModel::AppendRow() {
 void MoneyListModel::RemoveRow(int row) {
   if (row < 0 || row >= rows_) return;
   beginRemoveRows({}, row, row);
+  if (!positions_.empty()) {
+    const std::size_t removed = positions_[static_cast<std::size_t>(row)];
+    positions_.erase(positions_.begin() + row);
+    for (std::size_t& position : positions_) {
+      if (position > removed) --position;
+    }
+  }
   --rows_;
   endRemoveRows();
 }

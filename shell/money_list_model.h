@@ -10,7 +10,9 @@
 #include <QAbstractTableModel>
 #include <QIcon>
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace quidora {
 
@@ -34,8 +36,12 @@ class MoneyListModel : public QAbstractTableModel {
   QVariant headerData(int section, Qt::Orientation orientation,
                       int role = Qt::DisplayRole) const override;
 
-  // Shows every record of the list, in list order.
-  void ShowAll();
+  // Shows the records of account `accountKey`, in list order. The list holds that account's
+  // records only, and row i is position i, except while a report has every account's records
+  // in it: then the rows skip the others.
+  void ShowAccount(std::uint32_t accountKey);
+  // The list position that row `row` shows.
+  std::size_t Position(int row) const;
   // Shows nothing.
   void Clear();
   // One more row at the end, for the record just appended to the list.
@@ -56,6 +62,9 @@ class MoneyListModel : public QAbstractTableModel {
   const MoneyList& list_;
   const Settings& settings_;
   int rows_ = 0;
+  // Positions of the rows while they skip records of other accounts; empty when row i is
+  // position i.
+  std::vector<std::size_t> positions_;
   int sortColumn_ = kDateColumn;
   std::uint32_t headerImage_ = 2;
   std::array<QIcon, 7> icons_;

@@ -86,8 +86,8 @@ std::uint32_t MoneyListView::HeaderImage() const {
   return model_->HeaderImage();
 }
 
-void MoneyListView::Fill(std::uint32_t sortOrder) {
-  model_->ShowAll();
+void MoneyListView::Fill(std::uint32_t sortOrder, std::uint32_t accountKey) {
+  model_->ShowAccount(accountKey);
   if (sortOrder == 1) {
     scrollToTop();
   } else {

@@ -34,9 +34,9 @@ class MoneyListView : public QTreeView {
   void SetHeaderImage(std::uint32_t image);
   std::uint32_t HeaderImage() const;
 
-  // Rebuilds every row from the list and scrolls to the newest dates: to the end for an
-  // ascending order (0 or 2), to the top for a descending one.
-  void Fill(std::uint32_t sortOrder);
+  // Rebuilds the rows from the list's records of account `accountKey` and scrolls to the newest
+  // dates: to the end for an ascending order (0 or 2), to the top for a descending one.
+  void Fill(std::uint32_t sortOrder, std::uint32_t accountKey);
   void RemoveAllRows();
   // Appends a row for the list's last record and scrolls it into view.
   void AddRow();

@@ -14,6 +14,7 @@
 #include "shell/text_font.h"
 #include "shell_driving.h"
 #include "shell_fixture.h"
+#include "store/loading.h"
 #include "store/settings.h"
 
 namespace quidora::testing {
@@ -142,6 +143,46 @@ TEST_F(AccountViewTest, EachLayoutHasItsColumnWidthsAndRotationKeepsTheOrder) {
   EXPECT_EQ(session->Window().View().BalanceText(), "Balance: 0.00");
 }
 
+TEST_F(AccountViewTest, ARotationWhileEveryAccountsRecordsAreLoadedShowsOnlyTheShownAccount) {
+  Seed({u"Bank", u"Cash"}, {u"Food"},
+       {{0, Day(2026, 1, 5), 100, kExpense, u"Food", u""},
+        {1, Day(2026, 1, 6), 999, kIncome, u"Food", u""},
+        {0, Day(2026, 1, 7), 300, kExpense, u"Food", u""}});
+  auto session = Start();
+  ASSERT_NE(session, nullptr);
+  Program& program = session->GetProgram();
+  MoneyListView& list = session->Window().List();
+  // What the accounts balance report does while it is shown.
+  ASSERT_TRUE(LoadAllMoneyRecords(session->Store(), program.money, messages));
+  ASSERT_EQ(program.money.size(), 3u);
+  session->Screen().SetScreenSize({320, 240});
+  QCoreApplication::processEvents();
+  EXPECT_EQ(Column(list, 2), (QStringList{"1.00", "3.00"}));
+  EXPECT_EQ(list.Model().Position(1), 2u);
+}
+
+TEST_F(AccountViewTest, FramesCoverTheirRectanglesAndNotOnePixelMore) {
+  Seed({u"Bank"}, {}, {});
+  auto session = Start();
+  ASSERT_NE(session, nullptr);
+  AccountView& view = session->Window().View();
+  const QImage shot = view.grab().toImage();
+  const QSize size = view.size();
+  auto blue = [&](int x, int y) { return shot.pixelColor(x, y) == QColor(0, 0, 255); };
+  auto darkBlue = [&](int x, int y) { return shot.pixelColor(x, y) == QColor(0, 0, 111); };
+  const int right = size.width() - 5;  // excluded, as the drawing calls take rectangles
+  EXPECT_TRUE(blue(4, 20));
+  EXPECT_TRUE(blue(right - 1, 20));
+  EXPECT_FALSE(blue(right, 20));
+  EXPECT_TRUE(blue(50, 42));
+  EXPECT_FALSE(blue(50, 43));
+  const int bottom = size.height() - 6;
+  EXPECT_TRUE(darkBlue(right - 1, bottom - 10));
+  EXPECT_FALSE(darkBlue(right, bottom - 10));
+  EXPECT_TRUE(darkBlue(50, bottom - 1));
+  EXPECT_FALSE(darkBlue(50, bottom));
+}
+
 TEST_F(AccountViewTest, OnlyExactly240By320IsTheNarrowLayout) {
   EXPECT_FALSE(IsWideLayout(QSize(240, 320)));
   EXPECT_TRUE(IsWideLayout(QSize(320, 240)));
@@ -218,7 +259,7 @@ TEST_F(AccountViewTest, ModelRowsReadTheListInTheChosenForms) {
   list.Append(record);
   MoneyListModel model(list, settings);
   EXPECT_EQ(model.rowCount(), 0) << "rows appear when the view is filled";
-  model.ShowAll();
+  model.ShowAccount(record.accountKey);
   ASSERT_EQ(model.rowCount(), 1);
   EXPECT_EQ(model.columnCount(), 3);
   EXPECT_EQ(model.index(0, 0).data().toString(), "29-10-05");
