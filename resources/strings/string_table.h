@@ -23,13 +23,7 @@ enum class StringId : std::uint32_t {
   MenuTools = 40017,
   CannotContinue = 40023,
   StartsAfterEnds = 40028,
-  CannotDeleteFile = 40029,
-  CannotCreateFile = 40030,
-  BusinessFolderMissing = 40031,
-  PersonalFolderMissing = 40032,
   MenuNew = 40038,
-  ReplaceFileQuestion = 40041,
-  CannotWriteFile = 40044,
   ReportColumnCategory = 40047,
   ReportColumnAmount = 40048,
   MenuAccounts = 40059,
@@ -39,19 +33,25 @@ enum class StringId : std::uint32_t {
   ColumnCreated = 40103,
   AccountLimit = 40106,
   NoTransactionsInRange = 40108,
-  FileColumnDate = 40109,
-  FileColumnCategory = 40110,
-  FileColumnAmount = 40111,
-  FileColumnMemo = 40112,
-  FileReportDate = 40113,
-  FileAccount = 40114,
-  FileBalanceFrom = 40115,
-  FileBalanceTill = 40116,
-  FileBalanceBothDates = 40117,
-  FileBalanceOn = 40118,
-  FileColumnAccount = 40119,
-  FileColumnBalance = 40120,
-  FileTotalBalance = 40121,
+  ExportCannotDelete = 40029,
+  ExportCannotCreate = 40030,
+  ExportNoBusinessFolder = 40031,
+  ExportNoPersonalFolder = 40032,
+  ExportFileExists = 40041,
+  ExportWriteFailed = 40044,
+  CsvDate = 40109,
+  CsvCategory = 40110,
+  CsvAmount = 40111,
+  CsvMemo = 40112,
+  CsvReportDate = 40113,
+  CsvAccountHeading = 40114,
+  CsvBalanceFrom = 40115,
+  CsvBalanceTill = 40116,
+  CsvBalanceBothDates = 40117,
+  CsvBalanceOn = 40118,
+  CsvAccount = 40119,
+  CsvBalance = 40120,
+  CsvTotalBalance = 40121,
 
   // Messages without a resource number of their own.
   InvalidName = 41000,
@@ -100,19 +100,7 @@ constexpr std::u16string_view LoadString(StringId id) {
     case StringId::MenuTools: return u"Tools";
     case StringId::CannotContinue: return u"The Quidora program cannot continue !";
     case StringId::StartsAfterEnds: return u"Starts date must be earlier than Ends date!";
-    case StringId::CannotDeleteFile:
-      return u"Cannot delete File. The source or destination file may be in use.";
-    case StringId::CannotCreateFile: return u"Program failed to create file.";
-    case StringId::BusinessFolderMissing:
-      return u"Folder Business doesn't exist on you PocketPC. Please, restore original folder "
-             u"structure on you PocketPC, and try again.";
-    case StringId::PersonalFolderMissing:
-      return u"Folder Personal doesn't exist on you PocketPC. Please, restore original folder "
-             u"structure on you PocketPC, and try again.";
     case StringId::MenuNew: return u"New";
-    case StringId::ReplaceFileQuestion:
-      return u"File already exists - do you want replace existing file?";
-    case StringId::CannotWriteFile: return u"Program failed to write Money records in file.";
     case StringId::ReportColumnCategory: return u"Category";
     case StringId::ReportColumnAmount: return u"Amount";
     case StringId::MenuAccounts: return u"Accounts";
@@ -122,22 +110,34 @@ constexpr std::u16string_view LoadString(StringId id) {
     case StringId::ColumnAccount: return u"Account";
     case StringId::ColumnCreated: return u"Created";
     case StringId::NoTransactionsInRange: return u"No transactions found in date range specified.";
-    case StringId::FileColumnDate: return u"Date";
-    case StringId::FileColumnCategory: return u"Category";
-    case StringId::FileColumnAmount: return u"Amount";
-    case StringId::FileColumnMemo: return u"Memo";
-    case StringId::FileReportDate: return u"Report Date:";
-    case StringId::FileAccount: return u"Account:";
-    case StringId::FileBalanceFrom: return u"Total Balance of all accounts from";
-    case StringId::FileBalanceTill: return u"till";
-    case StringId::FileBalanceBothDates: return u"(including both these dates)";
-    case StringId::FileBalanceOn: return u"Total Balance of all accounts on";
-    case StringId::FileColumnAccount: return u"Account";
-    case StringId::FileColumnBalance: return u"Balance";
-    case StringId::FileTotalBalance: return u"Total Balance:";
     case StringId::AccountLimit:
       return u"Current version of Quidora supports only 15 accounts. You reached this maximum "
              u"number! Solution: You can delete one of the old accounts...";
+    case StringId::ExportCannotDelete:
+      return u"Cannot delete File. The source or destination file may be in use.";
+    case StringId::ExportCannotCreate: return u"Program failed to create file.";
+    case StringId::ExportNoBusinessFolder:
+      return u"Folder Business doesn't exist on you PocketPC. Please, restore original folder "
+             u"structure on you PocketPC, and try again.";
+    case StringId::ExportNoPersonalFolder:
+      return u"Folder Personal doesn't exist on you PocketPC. Please, restore original folder "
+             u"structure on you PocketPC, and try again.";
+    case StringId::ExportFileExists:
+      return u"File already exists - do you want replace existing file?";
+    case StringId::ExportWriteFailed: return u"Program failed to write Money records in file.";
+    case StringId::CsvDate: return u"Date";
+    case StringId::CsvCategory: return u"Category";
+    case StringId::CsvAmount: return u"Amount";
+    case StringId::CsvMemo: return u"Memo";
+    case StringId::CsvReportDate: return u"Report Date:";
+    case StringId::CsvAccountHeading: return u"Account:";
+    case StringId::CsvBalanceFrom: return u"Total Balance of all accounts from";
+    case StringId::CsvBalanceTill: return u"till";
+    case StringId::CsvBalanceBothDates: return u"(including both these dates)";
+    case StringId::CsvBalanceOn: return u"Total Balance of all accounts on";
+    case StringId::CsvAccount: return u"Account";
+    case StringId::CsvBalance: return u"Balance";
+    case StringId::CsvTotalBalance: return u"Total Balance:";
     case StringId::InvalidName:
     case StringId::ExportInvalidName:
       return u"Please, enter a unique name that is alphabetic character within the ranges A - Z "
