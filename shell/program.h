@@ -11,12 +11,14 @@
 #include <QSize>
 #include <QWidget>
 #include <cstdint>
+#include <string>
 
 #include "core/account_record.h"
 #include "core/date.h"
 #include "core/message_service.h"
 #include "core/money_record.h"
 #include "core/record_list.h"
+#include "platform/locations.h"
 #include "store/settings.h"
 
 namespace quidora {
@@ -53,6 +55,8 @@ class Program {
   MessageService& messages;
   const platform::Clock& clock;
   ui::DeviceScreen& screen;
+  // Where the device's files are; the exports write into its two document folders.
+  platform::DeviceLocations locations;
 
   // --- Settings ---------------------------------------------------------------------------
   // Every registry value; read at start, changed in place by the dialogs, written at exit.
@@ -102,6 +106,11 @@ class Program {
   int accountEditFlag = 0;
   // The tapped row of the Accounts dialog's list; -1 for none.
   int accountsSelectedIndex = -1;
+
+  // The last file names accepted by the export dialogs, offered when one opens again; kept for
+  // the run only. The two report exports share one.
+  std::u16string exportTransactionsName;
+  std::u16string exportReportName;
 
   // The screen's current size in pixels.
   QSize ScreenSize() const;

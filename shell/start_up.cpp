@@ -72,6 +72,7 @@ std::unique_ptr<Session> InitProgram(const StartOptions& options, StartOutcome* 
   session->program_ = std::make_unique<Program>(
       ProgramServices{*session->store_, *session->registry_, messages, *clock, *session->screen_});
   Program& program = *session->program_;
+  program.locations = options.locations;
 
   ReadSettings(*session->registry_, program.settings, maker, title);
   program.sortColumn = program.settings.sort;
