@@ -4,6 +4,7 @@
 #include "core/sums.h"
 #include "core/text_ops.h"
 #include "dialogs/dialogs.h"
+#include "export/export_dialogs.h"
 #include "platform/ui/cash_sound.h"
 #include "platform/ui/device_screen.h"
 #include "platform/ui/input_panel.h"
@@ -120,10 +121,12 @@ void MainWindow::RunCommand(int commandNumber) {
     case command::kAbout:
       ShowAbout();
       break;
+    case command::kExportTransactions:
+      ShowTransactionsExport();
+      break;
     default:
-      // Accounts Balance, Transactions Report, Delete by Range of Dates, Export Transactions
-      // and View Options open dialogs of their own; until a window offers them they change
-      // nothing.
+      // Accounts Balance, Transactions Report, Delete by Range of Dates and View Options open
+      // dialogs of their own; until a window offers them they change nothing.
       break;
   }
 }
@@ -467,6 +470,10 @@ void MainWindow::SelectAccountChoice(std::u16string_view name) {
 
 void MainWindow::RepaintAccountView() {
   view_->BalanceChanged();
+}
+
+void MainWindow::ShowTransactionsExport() {
+  ShowCommandDialog([this] { return RunTransactionsExportDialog(program_); });
 }
 
 }  // namespace quidora

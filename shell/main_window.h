@@ -95,6 +95,7 @@ class MainWindow : public QObject, public DialogHost {
   void AccountsLoop();
   void CategoriesLoop();
   void ShowAbout();
+  void ShowTransactionsExport();
 
   void OnAccountChosen();
   void OnRowTapped(int row);
