@@ -12,6 +12,8 @@
 
 #include "core/message_service.h"
 #include "dialogs/dialogs.h"
+#include "export/csv_files.h"
+#include "export/export_dialogs.h"
 #include "platform/clock.h"
 #include "platform/ui/device_screen.h"
 #include "platform/ui/full_screen_dialog.h"
@@ -173,6 +175,15 @@ bool ShootLayout(const QString& folder, QSize size) {
   script.Then(shooter.ShootAndEnd("category-edit", end::kEditCategoryCancel));
   script.Then([](FullScreenDialog& dialog) { dialog.End(end::kCategoriesClose); });
   window.RunCommand(cmd::kEditCategories);
+
+  program.exportTransactionsName = u"Spring 05";
+  script.Then(shooter.ShootAndEnd("export-transactions", end::kTransactionsExportCancel));
+  window.RunCommand(cmd::kExportTransactions);
+  script.Then(shooter.ShootAndEnd("export-categories", end::kReportExportCancel));
+  quidora::RunCategoryReportExportDialog(program, quidora::CategoryReportFile{});
+  program.exportReportName = u"Oct";
+  script.Then(shooter.ShootAndEnd("export-balances", end::kReportExportCancel));
+  quidora::RunBalanceReportExportDialog(program, quidora::BalanceReportFile{});
 
   script.Then(shooter.ShootAndEnd("about", FullScreenDialog::kDone));
   window.RunCommand(cmd::kAbout);
