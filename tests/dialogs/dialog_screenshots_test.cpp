@@ -7,6 +7,8 @@
 
 #include "dialog_fixture.h"
 #include "dialogs/dialogs.h"
+#include "export/csv_files.h"
+#include "export/export_dialogs.h"
 
 namespace quidora::testing {
 namespace {
@@ -70,6 +72,12 @@ class DialogScreenshotsTest : public DialogTest {
     Shoot("newcategory", "Categories", [&] { return RunNewCategoryDialog(*program_, *host_); });
     program_->categories.FindByName(u"Car");
     Shoot("editcategory", "Categories", [&] { return RunEditCategoryDialog(*program_, *host_); });
+    program_->exportTransactionsName = u"Spring 05";
+    Shoot("export", "Export", [&] { return RunTransactionsExportDialog(*program_); });
+    Shoot("exportcategories", "Exportrapport",
+          [&] { return RunCategoryReportExportDialog(*program_, CategoryReportFile{}); });
+    Shoot("exportbalances", "Exportbalance",
+          [&] { return RunBalanceReportExportDialog(*program_, BalanceReportFile{}); });
   }
 };
 
