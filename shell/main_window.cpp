@@ -10,6 +10,7 @@
 #include "platform/ui/menu_bar.h"
 #include "platform/ui/text.h"
 #include "platform/ui/wait_cursor.h"
+#include "reports/reports.h"
 #include "shell/about_page.h"
 #include "shell/account_view.h"
 #include "shell/command_ids.h"
@@ -120,10 +121,16 @@ void MainWindow::RunCommand(int commandNumber) {
     case command::kAbout:
       ShowAbout();
       break;
+    case command::kTransactionsReport:
+    case command::kTransactionsReportButton:
+      ShowTransactionsReport();
+      break;
+    case command::kAccountsBalance:
+      ShowBalanceReport();
+      break;
     default:
-      // Accounts Balance, Transactions Report, Delete by Range of Dates, Export Transactions
-      // and View Options open dialogs of their own; until a window offers them they change
-      // nothing.
+      // Delete by Range of Dates, Export Transactions and View Options open dialogs of their
+      // own; until a window offers them they change nothing.
       break;
   }
 }
@@ -243,6 +250,24 @@ void MainWindow::CategoriesLoop() {
 void MainWindow::ShowAbout() {
   ShowCommandDialog([this] { return AboutPage(program_.screen, program_.settings).Exec(); });
 }
+
+void MainWindow::ShowTransactionsReport() {
+  ShowCommandDialog([this] {
+    return reports::RunTransactionsReport(
+        program_, [this](const CategoryReportFile& file) { ExportCategoryReport(file); });
+  });
+}
+
+void MainWindow::ShowBalanceReport() {
+  ShowCommandDialog([this] {
+    return reports::RunBalanceReport(
+        program_, *this, [this](const BalanceReportFile& file) { ExportBalanceReport(file); });
+  });
+}
+
+void MainWindow::ExportCategoryReport(const CategoryReportFile& /*file*/) {}
+
+void MainWindow::ExportBalanceReport(const BalanceReportFile& /*file*/) {}
 
 // --- Shared steps -----------------------------------------------------------------------------
 

@@ -17,6 +17,8 @@
 namespace quidora {
 
 class AccountView;
+struct BalanceReportFile;
+struct CategoryReportFile;
 class MoneyListView;
 class MoneyRecord;
 class Program;
@@ -95,6 +97,14 @@ class MainWindow : public QObject, public DialogHost {
   void AccountsLoop();
   void CategoriesLoop();
   void ShowAbout();
+  void ShowTransactionsReport();
+  // The report fills the money list with every account's records; ShowCommandDialog then sorts,
+  // refills and balances the shown account's again.
+  void ShowBalanceReport();
+  // "Export..." of the two reports lands here, with the results in the order the report shows.
+  // The export dialogs connect to these two hooks; until then the button leaves nothing behind.
+  void ExportCategoryReport(const CategoryReportFile& file);
+  void ExportBalanceReport(const BalanceReportFile& file);
 
   void OnAccountChosen();
   void OnRowTapped(int row);
