@@ -11,6 +11,7 @@
 #include "platform/ui/menu_bar.h"
 #include "platform/ui/text.h"
 #include "platform/ui/wait_cursor.h"
+#include "reports/reports.h"
 #include "shell/about_page.h"
 #include "shell/account_view.h"
 #include "shell/command_ids.h"
@@ -124,9 +125,16 @@ void MainWindow::RunCommand(int commandNumber) {
     case command::kExportTransactions:
       ShowTransactionsExport();
       break;
+    case command::kTransactionsReport:
+    case command::kTransactionsReportButton:
+      ShowTransactionsReport();
+      break;
+    case command::kAccountsBalance:
+      ShowBalanceReport();
+      break;
     default:
-      // Accounts Balance, Transactions Report, Delete by Range of Dates and View Options open
-      // dialogs of their own; until a window offers them they change nothing.
+      // Delete by Range of Dates and View Options open dialogs of their own; until a window
+      // offers them they change nothing.
       break;
   }
 }
@@ -245,6 +253,29 @@ void MainWindow::CategoriesLoop() {
 
 void MainWindow::ShowAbout() {
   ShowCommandDialog([this] { return AboutPage(program_.screen, program_.settings).Exec(); });
+}
+
+void MainWindow::ShowTransactionsReport() {
+  ShowCommandDialog([this] {
+    return reports::RunTransactionsReport(
+        program_, [this](const CategoryReportFile& file) { ExportCategoryReport(file); });
+  });
+}
+
+void MainWindow::ShowBalanceReport() {
+  ShowCommandDialog([this] {
+    return reports::RunBalanceReport(
+        program_, *this, [this](const BalanceReportFile& file) { ExportBalanceReport(file); });
+  });
+}
+
+// The export dialog runs above the report, which stays as it was when the dialog ends.
+void MainWindow::ExportCategoryReport(const CategoryReportFile& file) {
+  RunCategoryReportExportDialog(program_, file);
+}
+
+void MainWindow::ExportBalanceReport(const BalanceReportFile& file) {
+  RunBalanceReportExportDialog(program_, file);
 }
 
 // --- Shared steps -----------------------------------------------------------------------------

@@ -17,6 +17,8 @@
 namespace quidora {
 
 class AccountView;
+struct BalanceReportFile;
+struct CategoryReportFile;
 class MoneyListView;
 class MoneyRecord;
 class Program;
@@ -96,6 +98,14 @@ class MainWindow : public QObject, public DialogHost {
   void CategoriesLoop();
   void ShowAbout();
   void ShowTransactionsExport();
+  void ShowTransactionsReport();
+  // The report fills the money list with every account's records; ShowCommandDialog then sorts,
+  // refills and balances the shown account's again.
+  void ShowBalanceReport();
+  // "Export..." of the two reports lands here, with the results in the order the report shows,
+  // and opens the matching export dialog.
+  void ExportCategoryReport(const CategoryReportFile& file);
+  void ExportBalanceReport(const BalanceReportFile& file);
 
   void OnAccountChosen();
   void OnRowTapped(int row);

@@ -1,7 +1,9 @@
 // Renders the main window and every dialog of the device program, in the tall (240 by 320) and
 // the wide (320 by 240) layout, into PNG files: quidora-screenshots OUTPUT_FOLDER.
 // Each run works on a device home of its own filled with a few accounts and records.
+#include <QAbstractButton>
 #include <QApplication>
+#include <QDateEdit>
 #include <QDir>
 #include <QPixmap>
 #include <QTemporaryDir>
@@ -15,6 +17,7 @@
 #include "export/csv_files.h"
 #include "export/export_dialogs.h"
 #include "platform/clock.h"
+#include "platform/ui/control_id.h"
 #include "platform/ui/device_screen.h"
 #include "platform/ui/full_screen_dialog.h"
 #include "shell/command_ids.h"
@@ -184,6 +187,27 @@ bool ShootLayout(const QString& folder, QSize size) {
   program.exportReportName = u"Oct";
   script.Then(shooter.ShootAndEnd("export-balances", end::kReportExportCancel));
   quidora::RunBalanceReportExportDialog(program, quidora::BalanceReportFile{});
+
+  // The reports over the whole demo year, with their results shown.
+  const auto showReport = [&](const QString& name, int startId, int endId, int buttonId) {
+    return [&, name, startId, endId, buttonId](FullScreenDialog& dialog) {
+      auto* start = quidora::ui::FindControl<QDateEdit>(&dialog, startId);
+      auto* end = quidora::ui::FindControl<QDateEdit>(&dialog, endId);
+      auto* button = quidora::ui::FindControl<QAbstractButton>(&dialog, buttonId);
+      if (start == nullptr || end == nullptr || button == nullptr) {
+        ++script.failures;
+      } else {
+        start->setDate(QDate(2026, 1, 1));
+        end->setDate(QDate(2026, 12, 31));
+        button->click();
+      }
+      shooter.ShootAndEnd(name, FullScreenDialog::kDone)(dialog);
+    };
+  };
+  script.Then(showReport("transactions-report", 1069, 1071, 1075));
+  window.RunCommand(cmd::kTransactionsReport);
+  script.Then(showReport("accounts-balance", 1152, 1154, 1155));
+  window.RunCommand(cmd::kAccountsBalance);
 
   script.Then(shooter.ShootAndEnd("about", FullScreenDialog::kDone));
   window.RunCommand(cmd::kAbout);

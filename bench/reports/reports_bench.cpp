@@ -1,0 +1,147 @@
+// The two reports as the user runs them over the generator's home: the accounts balance report
+// for one year (every record loaded, summed, sorted and shown) and the transactions report of the
+// shown account for one year once the account view has loaded it.
+#include <benchmark/benchmark.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDateEdit>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "core/message_service.h"
+#include "device_home.h"
+#include "dialogs/report_list.h"
+#include "platform/clock.h"
+#include "platform/locations.h"
+#include "platform/ui/control_id.h"
+#include "reports/balance_report.h"
+#include "reports/transactions_report.h"
+#include "shell/main_window.h"
+#include "shell/program.h"
+#include "shell/start_up.h"
+
+namespace quidora {
+namespace {
+
+namespace fs = std::filesystem;
+
+class QuietMessages : public MessageService {
+ public:
+  MessageAnswer Show(std::u16string_view, MessageIcon, MessageButtons) override {
+    ++shown;
+    return MessageAnswer::No;
+  }
+  void Beep() override {}
+  void SetWaitCursor(bool) override {}
+  int shown = 0;
+};
+
+const platform::FixedClock kClock(SystemTime{2026, 3, 2, 15, 12, 0, 0, 0});
+// The generator spreads its records evenly over 2000 to 2025.
+const QDate kYearStart(2024, 1, 1);
+const QDate kYearEnd(2024, 12, 31);
+
+std::unique_ptr<Session> StartOn(std::uint64_t records, QuietMessages& messages) {
+  const std::string folder = bench::CachedDeviceHome(records).objectStore.parent_path().string();
+  const auto locations =
+      platform::ResolveDeviceLocations([&folder](const char* name) -> const char* {
+        return std::string_view(name) == "QUIDORA_HOME" ? folder.c_str() : nullptr;
+      });
+  if (!locations) return nullptr;
+  StartOptions options;
+  options.locations = *locations;
+  options.screenSize = {240, 320};
+  options.messages = &messages;
+  options.clock = &kClock;
+  options.handleTerminationSignals = false;
+  return InitProgram(options);
+}
+
+double PeakResidentMegabytes() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("VmHWM:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;
+  }
+  return 0.0;
+}
+
+// Picks the year and presses the report's button, as the user would.
+void RunYear(QWidget& dialog, int startId, int endId, int buttonId) {
+  ui::FindControl<QDateEdit>(&dialog, startId)->setDate(kYearStart);
+  ui::FindControl<QDateEdit>(&dialog, endId)->setDate(kYearEnd);
+  ui::FindControl<QAbstractButton>(&dialog, buttonId)->click();
+}
+
+void BM_BalanceReportOneYear(benchmark::State& state) {
+  QuietMessages messages;
+  auto session = StartOn(static_cast<std::uint64_t>(state.range(0)), messages);
+  if (session == nullptr) {
+    state.SkipWithError("start-up failed");
+    return;
+  }
+  Program& program = session->GetProgram();
+  reports::BalanceReport report(program, session->Window(), {});
+  int rows = 0;
+  for (auto _ : state) {
+    RunYear(report, 1152, 1154, 1155);
+    if (!report.IsShown() || messages.shown != 0) {
+      // A generated amount large enough to pass the limit in a year refuses the report.
+      state.SkipWithError("no report shown");
+      break;
+    }
+    rows = report.List()->RowCount();
+    state.PauseTiming();
+    ui::FindControl<QAbstractButton>(&report, 1156)->click();  // Reset
+    state.ResumeTiming();
+  }
+  state.counters["peak_rss_MB"] = PeakResidentMegabytes();
+  state.counters["rows"] = rows;
+  state.counters["records"] = static_cast<double>(program.money.size());
+}
+BENCHMARK(BM_BalanceReportOneYear)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_TransactionsReportOneYear(benchmark::State& state) {
+  QuietMessages messages;
+  auto session = StartOn(static_cast<std::uint64_t>(state.range(0)), messages);
+  if (session == nullptr) {
+    state.SkipWithError("start-up failed");
+    return;
+  }
+  Program& program = session->GetProgram();
+  reports::TransactionsReport report(program, {});
+  int rows = 0;
+  for (auto _ : state) {
+    RunYear(report, 1069, 1071, 1075);
+    if (report.List() == nullptr || messages.shown != 0) {
+      state.SkipWithError("no report shown");
+      break;
+    }
+    rows = report.List()->RowCount();
+    state.PauseTiming();
+    ui::FindControl<QAbstractButton>(&report, 1077)->click();  // Reset
+    state.ResumeTiming();
+  }
+  state.counters["rows"] = rows;
+  state.counters["account_records"] = static_cast<double>(program.money.size());
+}
+BENCHMARK(BM_TransactionsReportOneYear)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace quidora
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  qputenv("QT_SCALE_FACTOR", "1");
+  QApplication app(argc, argv);
+  QApplication::setQuitOnLastWindowClosed(false);
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,0 +1,182 @@
+// The accounts balance report driven as a user drives it: every account's records counted, zero
+// rows, signs, sorting, both overflow paths, rotation, and the shown account's list given back.
+#include <QDateEdit>
+#include <QLabel>
+#include <QPushButton>
+
+#include "dialog_fixture.h"
+#include "platform/ui/navigation_bar.h"
+#include "report_driving.h"
+#include "reports/balance_report.h"
+#include "reports/reports.h"
+
+namespace quidora::testing {
+namespace {
+
+using reports::BalanceReport;
+using ui::FullScreenDialog;
+
+constexpr int kStartPicker = 1152;
+constexpr int kEndPicker = 1154;
+constexpr int kBalanceButton = 1155;
+constexpr int kReset = 1156;
+constexpr int kExport = 1157;
+constexpr int kTotalLabel = 1158;
+constexpr int kTotalText = 1159;
+
+const std::u16string kNothingFound = u"No transactions found in date range specified.";
+const std::u16string kOverflow =
+    u"Balance amount exceeds the largest amount possible in Quidora program. In order to finish "
+    u"your task we advice you export all your Money records in a file via Tools\\Export Records... "
+    u"menu item. This file can be processed by most spreadsheets \n(such as Microsoft Excel).";
+
+struct ExportedBalances {
+  std::uint32_t start;
+  std::uint32_t end;
+  QStringList accounts;  // "name balance"
+  std::int64_t total;
+};
+
+class BalanceReportTest : public DialogTest {
+ protected:
+  BalanceReport& Report(FullScreenDialog& d) { return dynamic_cast<BalanceReport&>(d); }
+  bool Shown(FullScreenDialog& d, int id) { return Control(d, id)->isVisible(); }
+  void Done() { QTest::mouseClick(screen_.Navigation().TitleButton(), Qt::LeftButton); }
+  void Range(FullScreenDialog& d, QDate start, QDate end) {
+    PickDates(&d, kStartPicker, kEndPicker, start, end);
+  }
+  QString TotalText(FullScreenDialog& d) { return Control<QLabel>(d, kTotalText)->text(); }
+  void ExpectEntry(FullScreenDialog& d) {
+    EXPECT_FALSE(Report(d).IsShown());
+    EXPECT_TRUE(Shown(d, kBalanceButton));
+    EXPECT_EQ(d.DefaultButton(), Control(d, kBalanceButton));
+    for (int id : {kReset, kExport, kTotalLabel, kTotalText}) EXPECT_FALSE(Shown(d, id)) << id;
+    EXPECT_TRUE(Control(d, kStartPicker)->isEnabled());
+  }
+  std::vector<std::uint32_t> MoneyAccounts() const {
+    std::vector<std::uint32_t> keys;
+    for (const MoneyRecord& record : program_->money) keys.push_back(record.accountKey);
+    return keys;
+  }
+
+  reports::BalanceReportExport Recorder() {
+    return [this](const BalanceReportFile& file) {
+      ExportedBalances balances{file.startDateNumber, file.endDateNumber, {}, file.total};
+      for (const AccountRecord& account : file.accounts) {
+        balances.accounts << QString::fromStdU16String(std::u16string(account.Name())) + " " +
+                                 QString::number(account.balance);
+      }
+      exported.push_back(balances);
+    };
+  }
+  std::vector<ExportedBalances> exported;
+};
+
+TEST_F(BalanceReportTest, EveryAccountWithZeroRowsSignsSortsRotationAndExport) {
+  const std::uint32_t cash = AddAccount(u"Cash");
+  const std::uint32_t bank = AddAccount(u"Bank");
+  AddAccount(u"Empty");
+  AddMoney(cash, u"Food", 1250, kExpense, Date(2005, 10, 29));
+  AddMoney(bank, u"Salary", 100000, kIncome, Date(2005, 10, 30));
+  ShowAccount(cash);
+  program_->settings.sortABalance = 1;
+  program_->settings.sortOrderABalance = 1;  // largest balance first
+
+  driver_->Then([&](FullScreenDialog& d) {
+    ExpectEntry(d);
+    // Only Cash counts on the 29th: a negative total, the other accounts at zero.
+    Range(d, QDate(2005, 10, 29), QDate(2005, 10, 29));
+    Click(&d, kBalanceButton);
+    ASSERT_TRUE(Report(d).IsShown());
+    EXPECT_EQ(MoneyAccounts().size(), 2u) << "every account's records";
+    EXPECT_EQ(ReportRows(*Report(d).List()),
+              (QStringList{"Empty 0.00 6", "Bank 0.00 6", "Cash 12.50 3"}));
+    EXPECT_EQ(TotalText(d), "- 12.50");
+    EXPECT_EQ(program_->totalBalance.type, kExpense);
+    EXPECT_EQ(program_->totalBalance.amount, 1250);
+    Click(&d, kReset);
+    ExpectEntry(d);
+
+    Range(d, QDate(2005, 10, 29), QDate(2005, 10, 30));
+    Click(&d, kBalanceButton);
+    dialogs::ReportList* list = Report(d).List();
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->geometry(), QRect(7, 120, 223, 108));
+    EXPECT_EQ(HeaderImages(*list), std::make_pair(2, 1));
+    EXPECT_EQ(ReportRows(*list), (QStringList{"Bank 1,000.00 4", "Empty 0.00 6", "Cash 12.50 3"}));
+    EXPECT_EQ(TotalText(d), "987.50");
+    EXPECT_FALSE(Shown(d, kBalanceButton));
+    EXPECT_EQ(d.DefaultButton(), Control(d, kReset));
+    EXPECT_FALSE(Control(d, kEndPicker)->isEnabled());
+
+    // The account header takes the running order: by name, descending.
+    TapReportHeader(*list, 0);
+    EXPECT_EQ(HeaderImages(*list), std::make_pair(1, 2));
+    EXPECT_EQ(ReportRows(*list), (QStringList{"Empty 0.00 6", "Cash 12.50 3", "Bank 1,000.00 4"}));
+
+    UseScreen(320, 240);
+    list = Report(d).List();
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->geometry(), QRect(140, 5, 173, 105));
+    EXPECT_EQ(HeaderImages(*list), std::make_pair(1, 2));
+    EXPECT_EQ(ReportRows(*list), (QStringList{"Empty 0.00 6", "Cash 12.50 3", "Bank 1,000.00 4"}));
+    EXPECT_EQ(Control(d, kTotalText)->geometry(), QRect(193, 115, 120, 18));
+    EXPECT_EQ(TotalText(d), "987.50");
+    EXPECT_TRUE(Shown(d, kExport));
+    EXPECT_FALSE(Shown(d, kBalanceButton));
+
+    Click(&d, kExport);
+    EXPECT_EQ(d.DefaultButton(), Control(d, kReset));
+    Click(&d, kReset);
+    UseScreen(240, 320);
+    ExpectEntry(d);
+    Done();
+  });
+  EXPECT_EQ(reports::RunBalanceReport(*program_, *host_, Recorder()), 1);
+  EXPECT_TRUE(messages_.log.empty());
+  EXPECT_EQ(program_->settings.sortABalance, 0u);
+  EXPECT_EQ(program_->settings.sortOrderABalance, 1u);
+  ASSERT_EQ(exported.size(), 1u);
+  EXPECT_EQ(exported[0].start, 20051029u);
+  EXPECT_EQ(exported[0].end, 20051030u);
+  EXPECT_EQ(exported[0].accounts, (QStringList{"Empty 0", "Cash -1250", "Bank 100000"}));
+  EXPECT_EQ(exported[0].total, 98750);
+  EXPECT_EQ(MoneyAccounts(), std::vector<std::uint32_t>{cash}) << "the shown account's again";
+  EXPECT_EQ(host_->calls.back(), u"MoneyListReloaded");
+}
+
+TEST_F(BalanceReportTest, AnAccountOrTheTotalPastTheLimitShowsNoTotal) {
+  const std::uint32_t cash = AddAccount(u"Cash");
+  const std::uint32_t bank = AddAccount(u"Bank");
+  const std::uint32_t save = AddAccount(u"Savings");
+  const SystemTime day = Date(2005, 10, 29);
+  // Each account fits on the 29th; together they do not.
+  AddMoney(cash, u"Salary", 1500000000, kIncome, day);
+  AddMoney(bank, u"Salary", 1500000000, kIncome, day);
+  // Savings alone passes the limit on the 30th.
+  AddMoney(save, u"Salary", 2000000000, kIncome, Date(2005, 10, 30));
+  AddMoney(save, u"Salary", 2000000000, kIncome, Date(2005, 10, 30));
+  ShowAccount(cash);
+  for (int i = 0; i < 2; ++i) {
+    messages_.Expect(kOverflow);
+    messages_.Expect(kNothingFound);
+  }
+
+  driver_->Then([&](FullScreenDialog& d) {
+    Range(d, QDate(2005, 10, 29), QDate(2005, 10, 29));
+    Click(&d, kBalanceButton);
+    EXPECT_EQ(messages_.log.size(), 2u);
+    ExpectEntry(d);
+    Range(d, QDate(2005, 10, 30), QDate(2005, 10, 30));
+    Click(&d, kBalanceButton);
+    EXPECT_EQ(messages_.log.size(), 4u);
+    ExpectEntry(d);
+    Done();
+  });
+  EXPECT_EQ(reports::RunBalanceReport(*program_, *host_, Recorder()), 1);
+  EXPECT_TRUE(exported.empty());
+  EXPECT_EQ(MoneyAccounts(), std::vector<std::uint32_t>{cash});
+}
+
+}  // namespace
+}  // namespace quidora::testing
