@@ -120,10 +120,15 @@ void MainWindow::RunCommand(int commandNumber) {
     case command::kAbout:
       ShowAbout();
       break;
+    case command::kViewOptions:
+      ViewOptions();
+      break;
+    case command::kDeleteByRange:
+      DeleteByRange();
+      break;
     default:
-      // Accounts Balance, Transactions Report, Delete by Range of Dates, Export Transactions
-      // and View Options open dialogs of their own; until a window offers them they change
-      // nothing.
+      // Accounts Balance, Transactions Report and Export Transactions open dialogs of their
+      // own; until a window offers them they change nothing.
       break;
   }
 }
@@ -236,6 +241,30 @@ void MainWindow::CategoriesLoop() {
   if (program_.categoriesChanged || moneyListReloaded_) {
     ResortAndRefill();
     program_.categoriesChanged = false;
+  }
+  RestoreSavedRow();
+}
+
+// The texts of every record are prebuilt in both forms: a refill shows the new ones.
+void MainWindow::ViewOptions() {
+  TakeSavedRow();
+  const int code = RunViewOptionsDialog(program_, *this);
+  if (code == end_code::kViewOptionsOk || code == end_code::kTitleOk) {
+    ui::WaitCursor wait(program_.messages);
+    if (SortMoneyByDate(program_.money, program_.sortOrder, program_.messages)) {
+      FillMoneyListView();
+    }
+  }
+  RecomputeBalance();
+  RestoreSavedRow();
+}
+
+// The dialog reloaded the money list in stored order: back into view order.
+void MainWindow::DeleteByRange() {
+  TakeSavedRow();
+  if (RunDeleteRangeDialog(program_, *this) == end_code::kDeleteRangeDone) {
+    ResortAndRefill();
+    UpdateCommandStates();
   }
   RestoreSavedRow();
 }
