@@ -442,7 +442,7 @@ TEST_F(CommandsTest, CommandsOfLaterWindowsChangeNothing) {
   DialogDriver driver(session->Screen());
   for (int later :
        {command::kAccountsBalance, command::kTransactionsReport, command::kTransactionsReportButton,
-        command::kDeleteByRange, command::kExportTransactions, command::kViewOptions}) {
+        command::kExportTransactions}) {
     session->Window().RunCommand(later);
   }
   EXPECT_TRUE(driver.Opened().isEmpty());
