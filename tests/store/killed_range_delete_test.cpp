@@ -34,25 +34,34 @@ constexpr std::uint32_t kRecords = 6000;  // half of them in 2005, the range
 constexpr std::uint32_t kRangeStart = 20050101;
 constexpr std::uint32_t kRangeEnd = 20051231;
 
-// Account 1 holds records of 2005 and 2006; account 2 only of 2005.
-void Seed(const fs::path& volumeFile, const platform::Clock& clock) {
+struct Accounts {
+  std::uint32_t shown = 0;  // records of 2005 and 2006; its 2005 is the range
+  std::uint32_t other = 0;  // records of 2005 only
+};
+
+Accounts Seed(const fs::path& volumeFile, const platform::Clock& clock) {
+  Accounts keys;
   Databases store(volumeFile, clock);
   Settings settings;
   CategoryList categories;
   AccountList accounts;
   AccountRecord current;
   RecordingMessages ui;
-  ASSERT_TRUE(OpenDatabases(store, categories, accounts, current, settings, ui));
-  ASSERT_TRUE(store.EnsureOpen(store.Money()));
+  EXPECT_TRUE(OpenDatabases(store, categories, accounts, current, settings, ui));
+  EXPECT_TRUE(AddAccountRecord(store, MakeAccount(u"Bank"), keys.shown, ui));
+  EXPECT_TRUE(AddAccountRecord(store, MakeAccount(u"Cash"), keys.other, ui));
+  EXPECT_TRUE(store.EnsureOpen(store.Money()));
   platform::Transaction all = store.Volume().BeginTransaction();
   for (std::uint32_t i = 0; i < kRecords; ++i) {
     const auto year = static_cast<std::uint16_t>(i % 2 == 0 ? 2005 : 2006);
     const auto month = static_cast<std::uint16_t>(1 + i % 12);
-    const MoneyRecord record = MakeMoney(i % 5 == 0 ? 2 : 1, u"Food", 100,
-                                         SystemTime{year, month, 0, 15, 0, 0, 0, 0});
-    ASSERT_NE(store.Money().handle.WriteRecord(0, MoneyProperties(record, 1000 + i)), 0u);
+    const std::uint32_t owner = i % 5 == 0 ? keys.other : keys.shown;
+    const MoneyRecord record =
+        MakeMoney(owner, u"Food", 100, SystemTime{year, month, 0, 15, 0, 0, 0, 0});
+    EXPECT_NE(store.Money().handle.WriteRecord(0, MoneyProperties(record, 1000 + i)), 0u);
   }
-  ASSERT_TRUE(all.Commit());
+  EXPECT_TRUE(all.Commit());
+  return keys;
 }
 
 struct Census {
@@ -60,7 +69,7 @@ struct Census {
   std::uint32_t others = 0;   // everything else
 };
 
-Census Count(const fs::path& volumeFile, const platform::Clock& clock) {
+Census Count(const fs::path& volumeFile, const platform::Clock& clock, std::uint32_t shown) {
   Census census;
   Databases store(volumeFile, clock);
   Settings settings;
@@ -73,7 +82,7 @@ Census Count(const fs::path& volumeFile, const platform::Clock& clock) {
   MoneyList all;
   LoadAllMoneyRecords(store, all, ui);
   for (const MoneyRecord& record : all) {
-    const bool doomed = record.accountKey == 1 &&
+    const bool doomed = record.accountKey == shown &&
                         IsInDateRange(record.DateNumber(), kRangeStart, kRangeEnd);
     ++(doomed ? census.inRange : census.others);
   }
@@ -81,7 +90,8 @@ Census Count(const fs::path& volumeFile, const platform::Clock& clock) {
 }
 
 // The child: what the dialog does on Yes. Tells the parent on `ready` just before it starts.
-[[noreturn]] void Deleter(const fs::path& volumeFile, const platform::Clock& clock, int ready) {
+[[noreturn]] void Deleter(const fs::path& volumeFile, const platform::Clock& clock,
+                          std::uint32_t shown, int ready) {
   Databases store(volumeFile, clock);
   Settings settings;
   CategoryList categories;
@@ -89,7 +99,7 @@ Census Count(const fs::path& volumeFile, const platform::Clock& clock) {
   AccountRecord current;
   RecordingMessages ui;
   if (!OpenDatabases(store, categories, accounts, current, settings, ui)) ::_exit(2);
-  current.key = 1;
+  current.key = shown;
   MoneyList money;
   MoneyList range;
   if (!LoadAccountMoneyRecords(store, money, current, ui)) ::_exit(3);
@@ -107,8 +117,9 @@ TEST(KilledRangeDeleteTest, AKillLeavesTheRangeWholeOrGone) {
   const platform::FixedClock clock(UtcTime(6, 23, 21, 1));
   const fs::path seeded = folder.path() / "seeded.db";
   const fs::path work = folder.path() / "objectstore.db";
-  Seed(seeded, clock);
-  const Census before = Count(seeded, clock);
+  const Accounts keys = Seed(seeded, clock);
+  ASSERT_NE(keys.shown, keys.other);
+  const Census before = Count(seeded, clock, keys.shown);
   ASSERT_EQ(before.inRange, kRecords / 2 - kRecords / 10);
 
   // How long an undisturbed deletion runs, so that the kills spread over it.
@@ -122,7 +133,7 @@ TEST(KilledRangeDeleteTest, AKillLeavesTheRangeWholeOrGone) {
     AccountRecord current;
     RecordingMessages ui;
     ASSERT_TRUE(OpenDatabases(store, categories, accounts, current, settings, ui));
-    current.key = 1;
+    current.key = keys.shown;
     MoneyList money;
     MoneyList range;
     ASSERT_TRUE(LoadAccountMoneyRecords(store, money, current, ui));
@@ -134,7 +145,7 @@ TEST(KilledRangeDeleteTest, AKillLeavesTheRangeWholeOrGone) {
   const auto span = std::chrono::duration_cast<std::chrono::microseconds>(
                         std::chrono::steady_clock::now() - started)
                         .count();
-  EXPECT_EQ(Count(work, clock).inRange, 0u);
+  EXPECT_EQ(Count(work, clock, keys.shown).inRange, 0u);
 
   const unsigned seed = std::random_device()();
   std::mt19937 random(seed);
@@ -149,7 +160,7 @@ TEST(KilledRangeDeleteTest, AKillLeavesTheRangeWholeOrGone) {
     ASSERT_GE(child, 0);
     if (child == 0) {
       ::close(pipeFds[0]);
-      Deleter(work, clock, pipeFds[1]);
+      Deleter(work, clock, keys.shown, pipeFds[1]);
     }
     ::close(pipeFds[1]);
     char go = 0;
@@ -162,7 +173,7 @@ TEST(KilledRangeDeleteTest, AKillLeavesTheRangeWholeOrGone) {
     ASSERT_TRUE(WIFSIGNALED(status) || (WIFEXITED(status) && WEXITSTATUS(status) == 0))
         << "the child failed with " << status;
 
-    const Census after = Count(work, clock);
+    const Census after = Count(work, clock, keys.shown);
     EXPECT_EQ(after.others, before.others) << "round " << round;
     EXPECT_TRUE(after.inRange == before.inRange || after.inRange == 0)
         << "round " << round << ": " << after.inRange << " of " << before.inRange << " left";
