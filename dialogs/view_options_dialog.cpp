@@ -35,16 +35,17 @@ enum ControlIds {
 
 const QColor kBlue(0, 0, 255);
 
-// The list heights include their drop-down; the closed box takes the height of a text field.
+// A closed list takes the height of a text field (its drop-down opens below it, 140 pixels in
+// all).
 // In the wide layout the buttons stand right of the groups, in the tall one below them.
 const LayoutTable kLayout{
     {kDateGroup, {6, 10, 180, 69}, {6, 20, 228, 69}},
-    {kDateList, {18, 29, 156, 140}, {18, 39, 156, 140}},
+    {kDateList, {18, 29, 156, 22}, {18, 39, 156, 22}},
     {kDateSampleLabel, {18, 55, 65, 18}, {18, 65, 65, 18}},
     {kDateSample, {94, 53, 80, 18}, {94, 63, 80, 18}},
     {kAmountGroup, {6, 83, 180, 87}, {6, 93, 228, 90}},
     {kGroupingLabel, {18, 101, 140, 18}, {18, 113, 140, 18}},
-    {kGroupingList, {18, 120, 156, 140}, {18, 132, 156, 140}},
+    {kGroupingList, {18, 120, 156, 22}, {18, 132, 156, 22}},
     {kAmountSampleLabel, {18, 146, 65, 18}, {18, 157, 65, 18}},
     {kAmountSample, {94, 144, 80, 18}, {94, 157, 80, 18}},
     {kCancel, {192, 18, 80, 21}, {7, 195, 80, 21}},
