@@ -3,8 +3,10 @@
 #include "dialogs/account_dialog.h"
 #include "dialogs/accounts_dialog.h"
 #include "dialogs/categories_dialog.h"
+#include "dialogs/delete_range_dialog.h"
 #include "dialogs/category_name_dialogs.h"
 #include "dialogs/transaction_dialog.h"
+#include "dialogs/view_options_dialog.h"
 #include "shell/program.h"
 
 namespace quidora {
@@ -31,6 +33,14 @@ int RunNewCategoryDialog(Program& program, DialogHost& /*host*/) {
 
 int RunEditCategoryDialog(Program& program, DialogHost& host) {
   return dialogs::EditCategoryDialog(program, host).Exec();
+}
+
+int RunViewOptionsDialog(Program& program, DialogHost& /*host*/) {
+  return dialogs::ViewOptionsDialog(program).Exec();
+}
+
+int RunDeleteRangeDialog(Program& program, DialogHost& /*host*/) {
+  return dialogs::DeleteRangeDialog(program).Exec();
 }
 
 }  // namespace quidora

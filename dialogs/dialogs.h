@@ -31,6 +31,12 @@ inline constexpr int kNewCategoryCancel = 1063;
 // "Edit category"
 inline constexpr int kEditCategoryOk = 1061;
 inline constexpr int kEditCategoryCancel = 1066;
+// "View Options"
+inline constexpr int kViewOptionsCancel = 1128;
+inline constexpr int kViewOptionsOk = 1129;  // also for the title-bar OK
+// "Delete by Range"
+inline constexpr int kDeleteRangeDone = 1042;    // records were deleted; the money list reloaded
+inline constexpr int kDeleteRangeCancel = 1043;  // also for the title-bar OK
 }  // namespace end_code
 
 // Template 108. Works on the work money record, the transaction edit flag and the saved row.
@@ -56,5 +62,14 @@ int RunNewCategoryDialog(Program& program, DialogHost& host);
 
 // Template 126: renames the category at the category list's cursor. Returns 1061 or 1066.
 int RunEditCategoryDialog(Program& program, DialogHost& host);
+
+// Template 1118. OK stores the chosen date view type and digit grouping in the settings (0 and 1
+// when a list has no selection) and returns 1129; Cancel returns 1128 and changes nothing.
+int RunViewOptionsDialog(Program& program, DialogHost& host);
+
+// Template 129. Starts from the range dates of the program; on Yes to its question deletes the
+// shown account's records of the picked dates (copies stay in the range list), reloads the
+// money list in stored order and returns 1042. Cancel and the title-bar OK return 1043.
+int RunDeleteRangeDialog(Program& program, DialogHost& host);
 
 }  // namespace quidora

@@ -132,9 +132,13 @@ void MainWindow::RunCommand(int commandNumber) {
     case command::kAccountsBalance:
       ShowBalanceReport();
       break;
+    case command::kViewOptions:
+      ViewOptions();
+      break;
+    case command::kDeleteByRange:
+      DeleteByRange();
+      break;
     default:
-      // Delete by Range of Dates and View Options open dialogs of their own; until a window
-      // offers them they change nothing.
       break;
   }
 }
@@ -247,6 +251,30 @@ void MainWindow::CategoriesLoop() {
   if (program_.categoriesChanged || moneyListReloaded_) {
     ResortAndRefill();
     program_.categoriesChanged = false;
+  }
+  RestoreSavedRow();
+}
+
+// The texts of every record are prebuilt in both forms: a refill shows the new ones.
+void MainWindow::ViewOptions() {
+  TakeSavedRow();
+  const int code = RunViewOptionsDialog(program_, *this);
+  if (code == end_code::kViewOptionsOk || code == end_code::kTitleOk) {
+    ui::WaitCursor wait(program_.messages);
+    if (SortMoneyByDate(program_.money, program_.sortOrder, program_.messages)) {
+      FillMoneyListView();
+    }
+  }
+  RecomputeBalance();
+  RestoreSavedRow();
+}
+
+// The dialog reloaded the money list in stored order: back into view order.
+void MainWindow::DeleteByRange() {
+  TakeSavedRow();
+  if (RunDeleteRangeDialog(program_, *this) == end_code::kDeleteRangeDone) {
+    ResortAndRefill();
+    UpdateCommandStates();
   }
   RestoreSavedRow();
 }

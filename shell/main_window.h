@@ -96,6 +96,8 @@ class MainWindow : public QObject, public DialogHost {
   void NewAccount();
   void AccountsLoop();
   void CategoriesLoop();
+  void ViewOptions();
+  void DeleteByRange();
   void ShowAbout();
   void ShowTransactionsExport();
   void ShowTransactionsReport();

@@ -42,6 +42,12 @@ bool DeleteAccountRecord(Databases& store, std::uint32_t key, MessageService& ui
 // deletion shows the deleting-error message and nothing is deleted.
 bool DeleteAccountMoneyRecords(Databases& store, std::uint32_t accountKey, MessageService& ui);
 
+// Deletes the stored money records matching `records` (each: the first stored record with its
+// key that belongs to its account), all in one group with one sync: afterwards either all of
+// them are gone or none is. A record no longer stored is passed over. A failure shows the
+// deleting-error message naming the money database and deletes nothing; false then.
+bool DeleteMoneyRecords(Databases& store, const MoneyList& records, MessageService& ui);
+
 // Replaces the categories database by one record per category of the list, in list order,
 // keyed by position; with an empty list no categories database remains. The old database is
 // kept whole unless the new one is stored whole. A failed write shows the edit-error message;

@@ -1,7 +1,8 @@
 // The storage hot paths on generated device homes, each beside what it is judged against:
 // loading a million money records against a plain SQLite scan of the same records in the same
 // run, a durable add, an account's records deleted in one transaction, and a category rename
-// applied to a thirtieth of a million records. scripts/bench.sh checks the bounds.
+// applied to a thirtieth of a million records, one account's year deleted beside loading that
+// account. scripts/bench.sh checks the bounds.
 //
 // Generated homes are kept in $QUIDORA_BENCH_DATA (default /tmp/quidora-bench-data) and
 // reused by later runs.
@@ -247,6 +248,63 @@ void BM_RenameCategoryApplied(benchmark::State& state) {
               {{"records", static_cast<double>(renamed)}, {"wall_s", wall}, {"commit_s", commit}});
 }
 BENCHMARK(BM_RenameCategoryApplied)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// The shown account's records, as the main window loads them when the account is chosen.
+void BM_LoadAccountMoneyRecords(benchmark::State& state) {
+  const GeneratedHome& generated = CachedDeviceHome(static_cast<std::uint64_t>(state.range(0)));
+  OpenHome home(generated.objectStore, kClock);
+  AccountRecord account;
+  account.key = generated.accountKeys[0];
+  std::size_t loaded = 0;
+  for (auto _ : state) {
+    MoneyList list;
+    if (!LoadAccountMoneyRecords(home.store, list, account, home.ui)) {
+      state.SkipWithError("load failed");
+      break;
+    }
+    loaded = list.size();
+    state.PauseTiming();
+    list = MoneyList();
+    state.ResumeTiming();
+  }
+  SetCounters(state, {{"records", static_cast<double>(loaded)}});
+}
+BENCHMARK(BM_LoadAccountMoneyRecords)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Delete by range over one account's records of one year, sync included: the range list is
+// built beforehand, as the dialog has it when the user answers Yes.
+void BM_DeleteAccountYear(benchmark::State& state) {
+  const GeneratedHome& generated = CachedDeviceHome(static_cast<std::uint64_t>(state.range(0)));
+  std::size_t deleted = 0;
+  double wall = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto home = std::make_unique<OpenHome>(WorkCopy(generated, "work-range.db"), kClock);
+    AccountRecord account;
+    account.key = generated.accountKeys[0];
+    MoneyList money;
+    MoneyList range;
+    LoadAccountMoneyRecords(home->store, money, account, home->ui);
+    for (const MoneyRecord& record : money) {
+      if (record.DateNumber() / 10000 == 2010) range.Append(record);
+    }
+    const std::uint32_t before = *home->store.Money().handle.RecordCount();
+    state.ResumeTiming();
+    const auto start = std::chrono::steady_clock::now();
+    if (range.empty() || !DeleteMoneyRecords(home->store, range, home->ui)) {
+      state.SkipWithError("deletion failed");
+      break;
+    }
+    wall = std::max(wall, Since(start));
+    state.PauseTiming();
+    deleted = before - *home->store.Money().handle.RecordCount();
+    if (deleted != range.size()) state.SkipWithError("not every record of the range went");
+    home.reset();
+    state.ResumeTiming();
+  }
+  SetCounters(state, {{"deleted", static_cast<double>(deleted)}, {"wall_s", wall}});
+}
+BENCHMARK(BM_DeleteAccountYear)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 }  // namespace
 }  // namespace quidora::bench

@@ -212,6 +212,12 @@ bool ShootLayout(const QString& folder, QSize size) {
   script.Then(shooter.ShootAndEnd("about", FullScreenDialog::kDone));
   window.RunCommand(cmd::kAbout);
 
+  script.Then(shooter.ShootAndEnd("view-options", end::kViewOptionsCancel));
+  window.RunCommand(cmd::kViewOptions);
+
+  script.Then(shooter.ShootAndEnd("delete-range", end::kDeleteRangeCancel));
+  window.RunCommand(cmd::kDeleteByRange);
+
   const bool ok = shooter.Ok() && script.Done() && script.failures == 0;
   screen.RequestClose();
   QCoreApplication::processEvents();

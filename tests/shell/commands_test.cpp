@@ -435,15 +435,21 @@ TEST_F(CommandsTest, TheCategoriesLoopRunsUntilTheListDialogCloses) {
   EXPECT_EQ(session->Window().List().SelectedRow(), 2);
 }
 
-TEST_F(CommandsTest, CommandsOfLaterWindowsChangeNothing) {
+TEST_F(CommandsTest, EveryToolsCommandOpensItsWindowAndLeavesTheRowsAsTheyWere) {
   SeedTwoAccounts();
   auto session = Start();
   ASSERT_NE(session, nullptr);
   DialogDriver driver(session->Screen());
-  for (int later : {command::kDeleteByRange, command::kExportTransactions, command::kViewOptions}) {
-    session->Window().RunCommand(later);
+  const int commands[] = {command::kDeleteByRange,      command::kExportTransactions,
+                          command::kViewOptions,        command::kAccountsBalance,
+                          command::kTransactionsReport, command::kTransactionsReportButton};
+  for (int tools : commands) {
+    driver.Then([](FullScreenDialog& dialog) { dialog.End(FullScreenDialog::kDone); });
+    session->Window().RunCommand(tools);
   }
-  EXPECT_TRUE(driver.Opened().isEmpty());
+  EXPECT_EQ(driver.Opened(),
+            (QStringList{"Delete by Range", "Export File Options", "View Options",
+                         "Accounts Balance", "Money Report", "Money Report"}));
   EXPECT_EQ(session->Window().List().RowCount(), 3);
 }
 

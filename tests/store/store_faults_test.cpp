@@ -188,6 +188,28 @@ TEST_P(StoreFaultsTest, AccountDeletionFailsWholeAndWorksLater) {
   EXPECT_EQ(ReloadedMoney().size(), 0u);
 }
 
+TEST_P(StoreFaultsTest, RangeDeletionFailsWholeAndWorksLater) {
+  MoneyList range;
+  range.Append(first_);
+  for (int i = 0; i < 3; ++i) {
+    MoneyRecord more = MakeMoney(cash_.key, u"Food", 10 + i);
+    AddMoney(more);
+    range.Append(more);
+  }
+  Break();
+  EXPECT_FALSE(DeleteMoneyRecords(*store_, range, seen_));
+  ASSERT_EQ(seen_.shown.size(), 1u);
+  EXPECT_EQ(seen_.shown[0], u"Error during deleting record in database: Vesko Quidbook");
+  const std::size_t left = ReloadedMoney().size();
+  if (SyncFault()) {
+    EXPECT_TRUE(left == 4u || left == 0u) << left;
+  } else {
+    EXPECT_EQ(left, 4u);
+  }
+  EXPECT_TRUE(DeleteMoneyRecords(*store_, range, ui_));
+  EXPECT_EQ(ReloadedMoney().size(), 0u);
+}
+
 INSTANTIATE_TEST_SUITE_P(Faults, StoreFaultsTest,
                          ::testing::Values(std::pair{IoOp::Write, IoFault::NoSpace},
                                            std::pair{IoOp::Write, IoFault::IoError},

@@ -1,0 +1,180 @@
+// "View Options" and "Delete by Range" driven through their controls.
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+
+#include "dialog_fixture.h"
+#include "dialogs/dialogs.h"
+#include "platform/ui/input_panel.h"
+#include "platform/ui/input_panel_rules.h"
+#include "store/loading.h"
+
+namespace quidora::testing {
+namespace {
+
+using ui::FullScreenDialog;
+
+constexpr int kDateList = 1120;
+constexpr int kDateSample = 1122;
+constexpr int kGroupingList = 1125;
+constexpr int kAmountSample = 1127;
+constexpr int kViewCancel = 1128;
+constexpr int kViewOk = 1129;
+
+constexpr int kStartPicker = 1040;
+constexpr int kEndPicker = 1041;
+constexpr int kFindRecords = 1042;
+constexpr int kRangeCancel = 1043;
+
+QString Text(FullScreenDialog& dialog, int id) {
+  auto* label = ui::FindControl<QLabel>(&dialog, id);
+  return label != nullptr ? label->text() : QString();
+}
+
+QComboBox* List(FullScreenDialog& dialog, int id) {
+  auto* list = ui::FindControl<QComboBox>(&dialog, id);
+  EXPECT_NE(list, nullptr);
+  return list;
+}
+
+void Choose(FullScreenDialog& dialog, int id, const QString& entry) {
+  QComboBox* list = List(dialog, id);
+  const int index = list->findText(entry);
+  ASSERT_GE(index, 0) << entry.toStdString();
+  list->setCurrentIndex(index);
+  emit list->activated(index);
+}
+
+using ViewOptionsTest = DialogTest;
+
+TEST_F(ViewOptionsTest, DamagedStoredIndexesOpenWithNothingSelectedAndOkStoresTheDefaults) {
+  program_->settings.dateTypeView = 7;
+  program_->settings.moneyTypeView = 5;
+  screen_.Panel().Raise();
+  driver_->Then([&](FullScreenDialog& dialog) {
+    EXPECT_FALSE(screen_.Panel().IsRaised());
+    EXPECT_EQ(List(dialog, kDateList)->currentIndex(), -1);
+    EXPECT_EQ(List(dialog, kDateList)->count(), 4);
+    EXPECT_EQ(Text(dialog, kDateSample), "29-10-05");
+    EXPECT_EQ(List(dialog, kGroupingList)->currentIndex(), -1);
+    EXPECT_EQ(Text(dialog, kAmountSample), "1,000.87");
+    Click(&dialog, kViewOk);
+  });
+  EXPECT_EQ(RunViewOptionsDialog(*program_, *host_), end_code::kViewOptionsOk);
+  EXPECT_EQ(program_->settings.dateTypeView, 0u);
+  EXPECT_EQ(program_->settings.moneyTypeView, 1u);
+}
+
+TEST_F(ViewOptionsTest, SamplesFollowTheChoiceAndCancelKeepsTheSettings) {
+  program_->settings.dateTypeView = 2;
+  program_->settings.moneyTypeView = 0;
+  driver_->Then([&](FullScreenDialog& dialog) {
+    EXPECT_EQ(List(dialog, kDateList)->currentText(), "mm - dd - yyyy");
+    EXPECT_EQ(Text(dialog, kDateSample), "10-29-05");
+    Choose(dialog, kDateList, "dd / mm / yyyy");
+    EXPECT_EQ(Text(dialog, kDateSample), "29/10/05");
+    Choose(dialog, kGroupingList, " . (dot)");
+    EXPECT_EQ(Text(dialog, kAmountSample), "1.000,87");
+    // Opening a list lowers the keyboard and closing it leaves it down.
+    screen_.Panel().Raise();
+    auto* grouping = static_cast<ui::DropDownList*>(List(dialog, kGroupingList));
+    grouping->showPopup();
+    EXPECT_FALSE(screen_.Panel().IsRaised());
+    grouping->hidePopup();
+    EXPECT_FALSE(screen_.Panel().IsRaised());
+    Click(&dialog, kViewCancel);
+  });
+  EXPECT_EQ(RunViewOptionsDialog(*program_, *host_), end_code::kViewOptionsCancel);
+  EXPECT_EQ(program_->settings.dateTypeView, 2u);
+  EXPECT_EQ(program_->settings.moneyTypeView, 0u);
+
+  // The title-bar OK stores the choice as OK does.
+  driver_->Then([&](FullScreenDialog& dialog) {
+    Choose(dialog, kDateList, "mm / dd / yyyy");
+    Choose(dialog, kGroupingList, " . (dot)");
+    dialog.OnTitleOk();
+  });
+  EXPECT_EQ(RunViewOptionsDialog(*program_, *host_), end_code::kViewOptionsOk);
+  EXPECT_EQ(program_->settings.dateTypeView, 3u);
+  EXPECT_EQ(program_->settings.moneyTypeView, 1u);
+}
+
+class DeleteRangeTest : public DialogTest {
+ protected:
+  void SetUp() override {
+    bank_ = AddAccount(u"Bank");
+    cash_ = AddAccount(u"Cash");
+    AddMoney(bank_, u"Food", 100, kExpense, Date(2006, 3, 1));
+    for (int i = 0; i < 3; ++i) AddMoney(bank_, u"Food", 200 + i, kExpense, Date(2006, 3, 2));
+    AddMoney(bank_, u"Food", 500, kIncome, Date(2006, 3, 5));
+    AddMoney(cash_, u"Food", 900, kExpense, Date(2006, 3, 2));
+    ShowAccount(bank_);
+    ASSERT_EQ(program_->money.size(), 5u);
+  }
+
+  static void Pick(FullScreenDialog& dialog, SystemTime start, SystemTime end) {
+    ui::FindControl<QDateEdit>(&dialog, kStartPicker)->setDate(QDate(start.year, start.month, start.day));
+    ui::FindControl<QDateEdit>(&dialog, kEndPicker)->setDate(QDate(end.year, end.month, end.day));
+  }
+
+  std::size_t StoredOf(std::uint32_t account) {
+    std::size_t count = 0;
+    for (const auto& [key, category] : StoredMoney()) count += key == account ? 1 : 0;
+    return count;
+  }
+
+  std::uint32_t bank_ = 0;
+  std::uint32_t cash_ = 0;
+};
+
+TEST_F(DeleteRangeTest, OneDayTakesExactlyThatDaysRecordsOfTheShownAccount) {
+  program_->rangeStartDate = Date(2006, 3, 2);
+  program_->rangeEndDate = Date(2006, 3, 2);
+  messages_.Expect(u"3 records will be deleted. Continue?", MessageAnswer::Yes);
+  driver_->Then([&](FullScreenDialog& dialog) {
+    EXPECT_EQ(Focused(), ui::FindControl<QDateEdit>(&dialog, kStartPicker));
+    Click(&dialog, kFindRecords);
+  });
+  EXPECT_EQ(RunDeleteRangeDialog(*program_, *host_), end_code::kDeleteRangeDone);
+  EXPECT_EQ(StoredOf(bank_), 2u);
+  EXPECT_EQ(StoredOf(cash_), 1u) << "another account's record of that day";
+  // The money list is read back; the range list keeps the deleted copies; no undo copies.
+  ASSERT_EQ(program_->money.size(), 2u);
+  for (const MoneyRecord& left : program_->money) EXPECT_NE(left.DateNumber(), 20060302u);
+  EXPECT_EQ(program_->range.size(), 3u);
+  EXPECT_TRUE(program_->undo.empty());
+  EXPECT_EQ(program_->rangeStartDate.day, 2);
+  EXPECT_FALSE(messages_.waitCursor);
+}
+
+TEST_F(DeleteRangeTest, WrongRangesNoAndCancelLeaveTheStoreUntouched) {
+  messages_.Expect(u"Starts date must be earlier than Ends date!");
+  messages_.Expect(u"No Records found !");
+  messages_.Expect(u"1 records will be deleted. Continue?", MessageAnswer::No);
+  driver_->Then([&](FullScreenDialog& dialog) {
+    auto* start = ui::FindControl<QDateEdit>(&dialog, kStartPicker);
+    Pick(dialog, Date(2006, 3, 5), Date(2006, 3, 4));
+    Click(&dialog, kFindRecords);
+    EXPECT_EQ(Focused(), start);
+    Pick(dialog, Date(2006, 3, 3), Date(2006, 3, 4));
+    Click(&dialog, kFindRecords);
+    EXPECT_EQ(Focused(), start);
+    Pick(dialog, Date(2006, 2, 1), Date(2006, 3, 1));
+    Click(&dialog, kFindRecords);
+    EXPECT_TRUE(dialog.IsRunning() && !dialog.IsEnded()) << "No keeps the dialog open";
+    Click(&dialog, kRangeCancel);
+  });
+  EXPECT_EQ(RunDeleteRangeDialog(*program_, *host_), end_code::kDeleteRangeCancel);
+  EXPECT_TRUE(messages_.AllShown());
+  EXPECT_EQ(StoredOf(bank_), 5u);
+  EXPECT_EQ(StoredOf(cash_), 1u);
+  EXPECT_EQ(program_->money.size(), 5u);
+
+  // The title-bar OK deletes nothing either.
+  driver_->Then([](FullScreenDialog& dialog) { dialog.OnTitleOk(); });
+  EXPECT_EQ(RunDeleteRangeDialog(*program_, *host_), end_code::kDeleteRangeCancel);
+  EXPECT_EQ(StoredOf(bank_), 5u);
+}
+
+}  // namespace
+}  // namespace quidora::testing
