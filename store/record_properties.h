@@ -28,4 +28,8 @@ std::array<platform::PropValue, 2> CategoryProperties(std::uint32_t position,
 void FillMoneyRecord(std::span<const platform::PropValue> props, MoneyRecord& record);
 void FillAccountRecord(std::span<const platform::PropValue> props, AccountRecord& record);
 
+// The account key that FillMoneyRecord gives a record from these properties: the last
+// account-key property, kNoKey without one.
+std::uint32_t MoneyAccountKeyOf(std::span<const platform::PropValue> props);
+
 }  // namespace quidora

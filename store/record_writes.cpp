@@ -75,8 +75,9 @@ bool DeleteRecord(Databases& store, DatabaseSlot& slot, std::uint32_t key, Messa
   return true;
 }
 
-// The object identifiers of the money records of one account, read in key order from the
-// first record. Nothing when a read fails.
+// The object identifiers of the money records of one account (by the account key that loading
+// gives them), read in key order from the first record. A record that cannot be decoded belongs
+// to no account that can be told and is left alone. Nothing when a read fails.
 std::optional<std::vector<platform::Oid>> RecordsOfAccount(DatabaseSlot& money, std::uint32_t count,
                                                            std::uint32_t accountKey) {
   std::vector<platform::Oid> found;
@@ -84,13 +85,11 @@ std::optional<std::vector<platform::Oid>> RecordsOfAccount(DatabaseSlot& money, 
   props.reserve(9);
   for (std::uint32_t i = 0; i < count; ++i) {
     const platform::Oid oid = money.handle.ReadRecord(props);
-    if (oid == 0) return std::nullopt;
-    for (const PropValue& prop : props) {
-      if (prop.id == store::money::kAccountKey) {
-        if (prop.number == accountKey) found.push_back(oid);
-        break;
-      }
+    if (oid == 0) {
+      if (money.handle.LastError() == platform::StoreError::Undecodable) continue;
+      return std::nullopt;
     }
+    if (MoneyAccountKeyOf(props) == accountKey) found.push_back(oid);
   }
   return found;
 }
