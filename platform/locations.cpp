@@ -31,14 +31,14 @@ bool EqualsIgnoringAsciiCase(std::u16string_view a, std::u16string_view b) {
 
 }  // namespace
 
-std::optional<DeviceLocations> ResolveDeviceLocations(
-    const EnvironmentLookup& lookup, const std::filesystem::path& workingFolder) {
+std::optional<DeviceLocations> ResolveDeviceLocations(const EnvironmentLookup& lookup,
+                                                      const std::filesystem::path& workingFolder) {
   DeviceLocations locations;
   std::optional<std::filesystem::path> home;
   if (const char* value = lookup("QUIDORA_HOME"); value != nullptr && value[0] != '\0') {
     if (value[0] != '/' && workingFolder.empty()) return std::nullopt;
-    home = (value[0] == '/' ? std::filesystem::path(value) : workingFolder / value)
-               .lexically_normal();
+    home =
+        (value[0] == '/' ? std::filesystem::path(value) : workingFolder / value).lexically_normal();
   }
   if (home) {
     locations.dataFolder = *home;

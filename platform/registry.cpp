@@ -51,7 +51,8 @@ std::filesystem::path KeepOldFile(const std::filesystem::path& file,
                                   const std::filesystem::path& keepAs) {
   for (int number = 1; number <= 1000; ++number) {
     const std::filesystem::path name =
-        number == 1 ? keepAs : std::filesystem::path(keepAs.string() + "-" + std::to_string(number));
+        number == 1 ? keepAs
+                    : std::filesystem::path(keepAs.string() + "-" + std::to_string(number));
     if (::link(file.c_str(), name.c_str()) == 0) return name;
     if (errno != EEXIST) return {};
   }

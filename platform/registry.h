@@ -119,6 +119,8 @@ class Registry {
   bool LoadedCleanly() const { return loadedCleanly_; }
   // Why it could not be read, in plain words ("is not a regular file"); empty when it could.
   const std::string& LoadProblem() const { return loadProblem_; }
+  // The file this registry was loaded from and is saved to.
+  const std::filesystem::path& File() const { return file_; }
   // Where the last save kept the damaged file it replaced; empty when it kept none.
   const std::filesystem::path& SetAsideCopy() const { return setAside_; }
 

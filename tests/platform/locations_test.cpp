@@ -1,4 +1,5 @@
 #include "platform/locations.h"
+#include "platform/leftovers.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -57,8 +58,8 @@ TEST(LocationsTest, AnEmptyHomeIsUnsetAndARelativeOneStartsAtTheWorkingFolder) {
   ASSERT_TRUE(relative.has_value());
   EXPECT_EQ(relative->objectStore, "/media/stick/portable/objectstore.db");
   EXPECT_EQ(relative->business, "/media/stick/portable/Documents/Business");
-  EXPECT_FALSE(ResolveDeviceLocations(Env({{"HOME", "/home/ann"}, {"QUIDORA_HOME", "dev"}}), {})
-                   .has_value())
+  EXPECT_FALSE(
+      ResolveDeviceLocations(Env({{"HOME", "/home/ann"}, {"QUIDORA_HOME", "dev"}}), {}).has_value())
       << "without a working folder a relative home names nothing";
 }
 
@@ -81,6 +82,25 @@ TEST(LocationsTest, ADataFolderTooLongForTheStoreIsToldApartWithoutCreatingIt) {
   std::filesystem::create_directory_symlink(longFolder, folder / "short");
   EXPECT_TRUE(DataFolderFits(folder / "short" / "ok"));
   EXPECT_FALSE(DataFolderFits(folder / "short" / "much-too-long"));
+}
+
+TEST(LocationsTest, OnlyTheTemporaryFilesOfAKilledRunAreRemoved) {
+  TempFolder folder;
+  const auto locations = ResolveDeviceLocations(Env({{"QUIDORA_HOME", folder.path().string()}}));
+  for (const char* name :
+       {"objectstore.db.new-77-123", "objectstore.db.new-77-123-wal", "registry.reg.tmp-Ab12Cd",
+        "objectstore.db", "objectstore.db-wal", "registry.reg", "registry.reg.damaged",
+        "objectstore.db.new-", "notes.txt"}) {
+    testing::WriteBytes(folder / name, "x");
+  }
+  std::filesystem::create_directory(folder / "registry.reg.tmp-folder");
+  std::filesystem::create_symlink(folder / "notes.txt", folder / "registry.reg.tmp-link");
+
+  EXPECT_EQ(RemoveLeftoverFiles(*locations).size(), 4u);
+  EXPECT_EQ(testing::Listing(folder.path()),
+            (std::vector<std::string>{"notes.txt", "objectstore.db", "objectstore.db-wal",
+                                      "objectstore.db.new-", "registry.reg", "registry.reg.damaged",
+                                      "registry.reg.tmp-folder"}));
 }
 
 TEST(LocationsTest, ANewDeviceGetsPrivateFolders) {

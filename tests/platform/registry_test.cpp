@@ -217,7 +217,8 @@ TEST(RegistryTest, AFileAtItsSizeCapKeepsEveryValueAndTheLastSpellingWins) {
   }
   // Repeats in another case replace values of the key read earlier, and add nothing.
   text += "[hkey_local_machine\\BIG]\n\"V17\"=dword:ff\n\"v159999\"=\"last\"\n";
-  for (int i = 0; i < 1000; ++i) text += "[HKEY_USERS\\K" + std::to_string(i) + "]\n\"a\"=dword:1\n";
+  for (int i = 0; i < 1000; ++i)
+    text += "[HKEY_USERS\\K" + std::to_string(i) + "]\n\"a\"=dword:1\n";
   text += "[HKEY_USERS\\k999]\n\"A\"=dword:2\n";
   ASSERT_LT(text.size(), 4u << 20);
 
