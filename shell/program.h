@@ -11,6 +11,7 @@
 #include <QSize>
 #include <QWidget>
 #include <cstdint>
+#include <iostream>
 
 #include "core/account_record.h"
 #include "core/date.h"
@@ -53,6 +54,9 @@ class Program {
   MessageService& messages;
   const platform::Clock& clock;
   ui::DeviceScreen& screen;
+  // Problems that must be told beyond the screen (settings that could not be saved) are also
+  // written here.
+  std::ostream* errors = &std::cerr;
 
   // --- Settings ---------------------------------------------------------------------------
   // Every registry value; read at start, changed in place by the dialogs, written at exit.

@@ -51,6 +51,12 @@ enum class StringId : std::uint32_t {
   BalanceFormat,
   NegativeBalanceFormat,
   AccountHeading,
+
+  // Start-up and exit: each is followed by a space and the file or folder concerned.
+  AnotherCopyUsesData = 41100,
+  DataFolderCannotBeLocked,
+  DataFolderTooLong,
+  SettingsNotSaved,
 };
 
 constexpr std::u16string_view LoadString(StringId id) {
@@ -108,6 +114,14 @@ constexpr std::u16string_view LoadString(StringId id) {
     case StringId::BalanceFormat: return u"Balance: %s";
     case StringId::NegativeBalanceFormat: return u"Balance: -%s";
     case StringId::AccountHeading: return u"Account:";
+    case StringId::AnotherCopyUsesData:
+      return u"Another copy of Quidora is already using this data folder:";
+    case StringId::DataFolderCannotBeLocked:
+      return u"Quidora cannot lock its data folder, so it cannot be sure that no other copy "
+             u"uses it:";
+    case StringId::DataFolderTooLong:
+      return u"The path of Quidora's data folder is longer than 400 bytes:";
+    case StringId::SettingsNotSaved: return u"Quidora could not save its settings in";
   }
   return {};
 }
