@@ -64,6 +64,14 @@ std::optional<DeviceLocations> ResolveDeviceLocations() {
                                 error ? std::filesystem::path() : working);
 }
 
+void ForgetMissingRuntimeFolder() {
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  struct stat info {};
+  if (runtime != nullptr && (::stat(runtime, &info) != 0 || !S_ISDIR(info.st_mode))) {
+    ::unsetenv("XDG_RUNTIME_DIR");
+  }
+}
+
 bool DataFolderFits(const std::filesystem::path& folder) {
   if (folder.native().size() > kMaxDataFolderPath) return false;
   // The nearest part of the path that exists, resolved, and the rest as written.

@@ -40,6 +40,11 @@ std::optional<DeviceLocations> ResolveDeviceLocations();
 // a temporary volume while one is made) add up to some 50 bytes to the folder's path.
 inline constexpr std::size_t kMaxDataFolderPath = 400;
 
+// Unsets XDG_RUNTIME_DIR when it names no existing folder. Qt looks into the runtime folder while
+// it starts and makes it when it is missing, wherever the value points; a program calls this
+// before it makes its application object, so that nothing is made there.
+void ForgetMissingRuntimeFolder();
+
 // Whether `folder` is short enough, both as written and as reached through any links (SQLite
 // works on the resolved path). Creates nothing.
 bool DataFolderFits(const std::filesystem::path& folder);

@@ -5,6 +5,7 @@
 #include <iostream>
 #include <string>
 
+#include "platform/locations.h"
 #include "setup/data_location.h"
 #include "setup/described_device.h"
 #include "setup/launcher.h"
@@ -17,6 +18,7 @@
 
 int main(int argc, char** argv) {
   using namespace quidora::setup;
+  quidora::platform::ForgetMissingRuntimeFolder();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("quidsetup"));
   QApplication::setWindowIcon(SetupIcon());

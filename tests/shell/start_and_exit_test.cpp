@@ -1,6 +1,8 @@
 // Start-up and the exit sequence through the real program: the first start on an empty device,
 // a second copy, a store that cannot be opened, what the exit writes and deletes, and a restart.
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTest>
 #include <QTimer>
@@ -302,6 +304,27 @@ TEST_F(ShellTest, SigtermWhileAStartUpBoxIsOpenStillSavesTheSettings) {
   ASSERT_EQ(outcome, StartOutcome::Running);
   ASSERT_TRUE(QTest::qWaitFor([&] { return !session->Screen().isVisible(); }, 5000));
   EXPECT_NE(RegistryText().find("\"LastAccount\"=\"Bank\""), std::string::npos);
+}
+
+TEST_F(ShellTest, TheProgramMakesNoRuntimeFolderWhereAMissingOneIsNamed) {
+  const QString absent = HomePath() + QStringLiteral("-runtime");
+  QProcess program;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), absent);
+  environment.insert(QStringLiteral("QUIDORA_HOME"),
+                     QString::fromStdString(locations.dataFolder.string()));
+  program.setProcessEnvironment(environment);
+  program.start(QStringLiteral(QUIDORA_PATH));
+  // The lock is taken after the application object is made, which is when a runtime folder
+  // would be made.
+  const bool locked = QTest::qWaitFor(
+      [&] { return std::filesystem::exists(locations.dataFolder / "quidora.lock"); }, 30000);
+  program.kill();
+  program.waitForFinished(10000);
+  EXPECT_TRUE(locked);
+  EXPECT_FALSE(QFileInfo::exists(absent));
+  QDir(absent).removeRecursively();
 }
 
 TEST_F(ShellTest, ActivationRaisesThePanelOnlyForAnOpenDialogWithFields) {
