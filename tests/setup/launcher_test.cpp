@@ -6,8 +6,8 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QLabel>
+#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
