@@ -2,11 +2,14 @@
 # Runs every libFuzzer target of a fuzz build for a bounded time each.
 #   scripts/fuzz.sh [build dir]      (default build-fuzz; FUZZ_SECONDS per target, default 60)
 # Corpora grow under <build dir>/corpus/<target>; a finding is written next to it as crash-*
-# and the script fails.
+# and the script fails. It fails too when a target ends with fewer than FUZZ_MIN_EDGES covered
+# edges (default 100): that is the fuzzer seeing only its own few lines, as when the code under
+# test was built without coverage instrumentation.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dir="${1:-build-fuzz}"
 seconds="${FUZZ_SECONDS:-60}"
+min_edges="${FUZZ_MIN_EDGES:-100}"
 
 mapfile -t targets < <(find "$dir/fuzz" -type f -perm -u+x -name '*_fuzz' | sort)
 if ((${#targets[@]} == 0)); then
@@ -15,6 +18,7 @@ if ((${#targets[@]} == 0)); then
 fi
 
 failed=()
+flat=()
 for target in "${targets[@]}"; do
   name="$(basename "$target")"
   corpus="$dir/corpus/$name"
@@ -27,10 +31,21 @@ for target in "${targets[@]}"; do
     tail -n 30 "$dir/findings/$name.log" >&2
   fi
   grep -E '^stat::number_of_executed_units|^stat::new_units_added' "$dir/findings/$name.log" || true
+  # The last status line ("#N DONE cov: E ft: F ...") carries the edges covered.
+  edges="$(grep -oE 'cov: [0-9]+' "$dir/findings/$name.log" | tail -n 1 | grep -oE '[0-9]+' || true)"
+  echo "fuzz: $name covered ${edges:-no} edges"
+  if [[ -z "$edges" ]] || ((edges < min_edges)); then
+    flat+=("$name (${edges:-no} edges)")
+  fi
 done
 
 if ((${#failed[@]})); then
   echo "fuzz: FAILED: ${failed[*]} (inputs in $dir/findings/)" >&2
+  exit 1
+fi
+if ((${#flat[@]})); then
+  echo "fuzz: FAILED: coverage stayed below $min_edges edges: ${flat[*]} (is the code under" \
+    "test instrumented?)" >&2
   exit 1
 fi
 echo "fuzz: all ${#targets[@]} targets ran ${seconds}s without a finding"

@@ -1,10 +1,12 @@
 #include "setup/described_device.h"
 
 #include <cctype>
+#include <cerrno>
 #include <charconv>
 #include <condition_variable>
-#include <fstream>
 #include <sstream>
+
+#include "platform/small_file.h"
 
 namespace quidora::setup {
 namespace {
@@ -83,12 +85,16 @@ DeviceDescription ParseDeviceDescription(std::string_view text) {
   return device;
 }
 
-std::optional<DeviceDescription> ReadDeviceDescription(const std::filesystem::path& file) {
-  std::ifstream in(file);
-  if (!in) return std::nullopt;
-  std::ostringstream text;
-  text << in.rdbuf();
-  return ParseDeviceDescription(text.str());
+std::optional<DeviceDescription> ReadDeviceDescription(const std::filesystem::path& file,
+                                                       std::string* problem) {
+  // The file is read every 100 ms while no device is docked: a FIFO under its name must not
+  // hold the launcher, nor a device feed it without end.
+  const platform::SmallFile read = platform::ReadSmallFile(file, kMaxDeviceFileSize);
+  if (!read.text) {
+    if (problem != nullptr && read.error != ENOENT) *problem = read.problem;
+    return std::nullopt;
+  }
+  return ParseDeviceDescription(*read.text);
 }
 
 DescribedDevice::DescribedDevice(Source source, std::chrono::milliseconds pollInterval)

@@ -20,6 +20,7 @@
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "setup/remote_device.h"
@@ -35,9 +36,14 @@ struct DeviceDescription {
   DeviceSystemInfo info{};
 };
 
+// The largest device file that is read; anything larger reads as no device.
+inline constexpr std::size_t kMaxDeviceFileSize = 64 * 1024;
+
 DeviceDescription ParseDeviceDescription(std::string_view text);
-// Nothing when the file cannot be read.
-std::optional<DeviceDescription> ReadDeviceDescription(const std::filesystem::path& file);
+// Nothing when the file cannot be read: missing, or (with `problem` set) not a regular file or
+// larger than kMaxDeviceFileSize. Never waits on the file.
+std::optional<DeviceDescription> ReadDeviceDescription(const std::filesystem::path& file,
+                                                       std::string* problem = nullptr);
 
 class DescribedDevice : public RemoteDevice {
  public:

@@ -16,6 +16,7 @@ enum class SetupString : int {
   UnknownProcessor = 9,  // processor outside the description-file table
   CannotStart = 10,      // a thread cannot start, or the connection failed
   NoConnection = 11,     // no device connected within the wait
+  NoPrivateFolder = 20,  // no folder of this user's own for the lock; the reason follows
 };
 
 constexpr std::string_view SetupText(SetupString id) {
@@ -44,6 +45,8 @@ constexpr std::string_view SetupText(SetupString id) {
       return "Installation cannot start, because there isn't connection between PDA and this "
              "computer established. Please, make sure that your device is connected with this "
              "computer, and then re-start Setup.";
+    case SetupString::NoPrivateFolder:
+      return "Setup cannot start, because it has no folder of your own to keep its lock in:";
   }
   return {};
 }

@@ -9,26 +9,49 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
+
+#include "platform/locations.h"
+
 namespace quidora::setup {
 namespace {
 
 constexpr QByteArrayView kRaiseRequest = "raise\n";
 
-// A folder that only this user can enter: owned by us, a real folder, no access for others.
-bool IsPrivateFolder(const QString& folder) {
+// A real folder owned by this user that nobody else may change: nobody else can plant a lock or
+// a socket in it. `closed` also asks that nobody else may enter it.
+bool IsOwnFolder(const QString& folder, bool closed, QString* why = nullptr) {
   struct stat info {};
-  if (lstat(QFile::encodeName(folder).constData(), &info) != 0) return false;
-  return S_ISDIR(info.st_mode) && info.st_uid == getuid() && (info.st_mode & 077) == 0;
+  const auto fail = [&](const QString& reason) {
+    if (why != nullptr) *why = folder + QStringLiteral(": ") + reason;
+    return false;
+  };
+  if (lstat(QFile::encodeName(folder).constData(), &info) != 0) {
+    return fail(QString::fromLocal8Bit(std::strerror(errno)));
+  }
+  if (!S_ISDIR(info.st_mode)) return fail(QStringLiteral("not a folder"));
+  if (info.st_uid != getuid()) return fail(QStringLiteral("belongs to another user"));
+  if ((info.st_mode & (closed ? 077 : 022)) != 0) {
+    return fail(QStringLiteral("other users may change it"));
+  }
+  return true;
 }
 
-QString PrivateRuntimeFolder() {
+// $XDG_RUNTIME_DIR when it is a private folder of this user (it is never made here); otherwise
+// the launcher's own data folder in the user's home, which no other user can make first.
+QString PrivateRuntimeFolder(const QString& fallback, QString& why) {
   const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-  if (!runtime.isEmpty() && QDir::isAbsolutePath(runtime) && IsPrivateFolder(runtime)) {
-    return runtime;
+  if (QDir::isAbsolutePath(runtime) && IsOwnFolder(runtime, true)) return runtime;
+  if (!QDir::isAbsolutePath(fallback)) {
+    why = QStringLiteral("$XDG_RUNTIME_DIR is not a private folder and HOME is not set");
+    return {};
   }
-  const QString fallback = QDir::tempPath() + QStringLiteral("/quidsetup-runtime-%1").arg(getuid());
-  mkdir(QFile::encodeName(fallback).constData(), 0700);
-  return IsPrivateFolder(fallback) ? fallback : QString();
+  if (!platform::MakePrivateFolders(QFile::encodeName(fallback).toStdString())) {
+    why = fallback + QStringLiteral(": cannot make the folder");
+    return {};
+  }
+  return IsOwnFolder(fallback, false, &why) ? fallback : QString();
 }
 
 bool PeerIsThisUser(const QLocalSocket& socket) {
@@ -51,8 +74,12 @@ QString KeyFromTitle(std::string_view title) {
 
 }  // namespace
 
-SingleInstance::SingleInstance(std::string_view title, QString runtimeFolder, QObject* parent)
-    : QObject(parent), key_(KeyFromTitle(title)), folder_(std::move(runtimeFolder)) {
+SingleInstance::SingleInstance(std::string_view title, QString runtimeFolder,
+                               QString fallbackFolder, QObject* parent)
+    : QObject(parent),
+      key_(KeyFromTitle(title)),
+      folder_(std::move(runtimeFolder)),
+      fallback_(std::move(fallbackFolder)) {
   connect(&server_, &QLocalServer::newConnection, this, &SingleInstance::Accept);
 }
 
@@ -61,8 +88,12 @@ SingleInstance::~SingleInstance() {
 }
 
 SingleInstance::Claim SingleInstance::ClaimOrRaise() {
-  if (folder_.isEmpty()) folder_ = PrivateRuntimeFolder();
-  if (folder_.isEmpty() || !IsPrivateFolder(folder_)) return Claim::Failed;
+  if (folder_.isEmpty()) {
+    folder_ = PrivateRuntimeFolder(fallback_, problem_);
+    if (folder_.isEmpty()) return Claim::Failed;
+  } else if (!IsOwnFolder(folder_, true, &problem_)) {
+    return Claim::Failed;
+  }
   const QString socketPath = folder_ + QLatin1Char('/') + key_ + QStringLiteral(".socket");
 
   lock_ = std::make_unique<QLockFile>(folder_ + QLatin1Char('/') + key_ + QStringLiteral(".lock"));
@@ -70,9 +101,16 @@ SingleInstance::Claim SingleInstance::ClaimOrRaise() {
   if (lock_->tryLock(0)) {
     QLocalServer::removeServer(socketPath);
     server_.setSocketOptions(QLocalServer::UserAccessOption);
-    return server_.listen(socketPath) ? Claim::First : Claim::Failed;
+    if (server_.listen(socketPath)) return Claim::First;
+    problem_ = socketPath + QStringLiteral(": ") + server_.errorString();
+    return Claim::Failed;
   }
-  if (lock_->error() != QLockFile::LockFailedError) return Claim::Failed;
+  if (lock_->error() != QLockFile::LockFailedError) {
+    problem_ = lock_->error() == QLockFile::PermissionError
+                   ? folder_ + QStringLiteral(": the lock file cannot be made here")
+                   : folder_ + QStringLiteral(": the lock file cannot be used");
+    return Claim::Failed;
+  }
 
   // The running launcher may still be setting up its socket: give it a moment.
   QElapsedTimer waited;
@@ -81,7 +119,10 @@ SingleInstance::Claim SingleInstance::ClaimOrRaise() {
     QLocalSocket socket;
     socket.connectToServer(socketPath);
     if (socket.waitForConnected(200)) {
-      if (!PeerIsThisUser(socket)) return Claim::Failed;
+      if (!PeerIsThisUser(socket)) {
+        problem_ = socketPath + QStringLiteral(": answered by another user");
+        return Claim::Failed;
+      }
       socket.write(kRaiseRequest.data(), kRaiseRequest.size());
       socket.waitForBytesWritten(1000);
       socket.disconnectFromServer();

@@ -1,6 +1,8 @@
 #include "shell/exit_sequence.h"
 
+#include "platform/registry.h"
 #include "shell/program.h"
+#include "shell/user_notice.h"
 #include "store/databases.h"
 #include "store/record_writes.h"
 #include "store/settings.h"
@@ -8,8 +10,8 @@
 namespace quidora {
 
 void RunExitSequence(Program& program) {
-  // Each step's failure is reported by the step itself (or is silent); the rest still runs, so
-  // the settings are written whatever the databases said.
+  // Each step's failure is reported by the step itself; the rest still runs, so the settings
+  // are written whatever the databases said.
   DeleteEmptyMoneyDatabase(program.store);
   DeleteEmptyAccountsDatabase(program.store, program.accounts);
   RewriteCategories(program.store, program.categories, program.messages);
@@ -19,7 +21,16 @@ void RunExitSequence(Program& program) {
   if (program.currentAccount.HasName()) {
     SetLastAccount(program.settings, program.currentAccount.Name());
   }
-  WriteSettings(program.registry, program.settings);
+  // The run's settings are lost when they cannot be written (a full disk, a folder in the
+  // way): the user hears it while the screen is still up.
+  if (!WriteSettings(program.registry, program.settings)) {
+    TellUser(program.messages, *program.errors, StringId::SettingsNotSaved,
+             program.registry.File());
+  }
+  if (const auto& kept = program.registry.SetAsideCopy(); !kept.empty()) {
+    NoteOnErrors(*program.errors, program.registry.File().string() +
+                                      " was damaged; it was set aside as " + kept.string());
+  }
   // Last: the next start may skip the whole-file check of the store.
   program.store.MarkCleanEnd();
 }

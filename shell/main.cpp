@@ -9,6 +9,7 @@
 #include "shell/start_up.h"
 
 int main(int argc, char** argv) {
+  quidora::platform::ForgetMissingRuntimeFolder();
   QApplication app(argc, argv);
   QApplication::setApplicationName("quidora");
   QApplication::setDesktopFileName("quidora");

@@ -12,6 +12,7 @@
 #include <QWidget>
 #include <cstdint>
 #include <string>
+#include <iostream>
 
 #include "core/account_record.h"
 #include "core/date.h"
@@ -57,6 +58,9 @@ class Program {
   ui::DeviceScreen& screen;
   // Where the device's files are; the exports write into its two document folders.
   platform::DeviceLocations locations;
+  // Problems that must be told beyond the screen (settings that could not be saved) are also
+  // written here.
+  std::ostream* errors = &std::cerr;
 
   // --- Settings ---------------------------------------------------------------------------
   // Every registry value; read at start, changed in place by the dialogs, written at exit.

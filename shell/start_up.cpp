@@ -1,6 +1,9 @@
 #include "shell/start_up.h"
 
+#include <iostream>
+
 #include "platform/clock.h"
+#include "platform/leftovers.h"
 #include "platform/registry.h"
 #include "platform/ui/device_screen.h"
 #include "platform/ui/qt_message_service.h"
@@ -11,6 +14,7 @@
 #include "resources/strings/string_table.h"
 #include "shell/main_window.h"
 #include "shell/program.h"
+#include "shell/user_notice.h"
 #include "store/databases.h"
 #include "store/loading.h"
 #include "store/settings.h"
@@ -33,27 +37,14 @@ std::unique_ptr<Session> InitProgram(const StartOptions& options, StartOutcome* 
   StartOutcome ignored = StartOutcome::Failed;
   StartOutcome& result = outcome != nullptr ? *outcome : ignored;
   result = StartOutcome::Failed;
+  std::ostream& errors = options.errors != nullptr ? *options.errors : std::cerr;
+  const platform::DeviceLocations& locations = options.locations;
 
   // The start strings are compiled in; the window's title and the registry's key words.
   const std::u16string_view title = LoadString(StringId::Title);
   const std::u16string_view maker = LoadString(StringId::Maker);
 
   std::unique_ptr<Session> session(new Session);
-
-  // A running copy for this device comes to the front instead; this one ends before it reads
-  // the settings or opens the databases.
-  session->instance_ = std::make_unique<ui::SingleInstance>(
-      QString::fromStdString(options.locations.dataFolder.string()), options.runtimeDir);
-  if (session->instance_->ClaimInstance() == ui::SingleInstance::Claim::Second) {
-    result = StartOutcome::SecondCopy;
-    return nullptr;
-  }
-
-  const platform::Clock* clock = options.clock;
-  if (clock == nullptr) {
-    session->ownClock_ = std::make_unique<platform::SystemClock>();
-    clock = session->ownClock_.get();
-  }
   if (options.messages != nullptr) {
     session->messages_ = options.messages;
   } else {
@@ -62,17 +53,73 @@ std::unique_ptr<Session> InitProgram(const StartOptions& options, StartOutcome* 
   }
   MessageService& messages = *session->messages_;
 
-  platform::PrepareDevice(options.locations);
+  // SQLite cannot work in a folder whose path is too long; saying so before anything is made
+  // leaves no half-made device behind.
+  if (!platform::DataFolderFits(locations.dataFolder)) {
+    TellUser(messages, errors, StringId::DataFolderTooLong, locations.dataFolder);
+    return nullptr;
+  }
+
+  // One copy per data folder, whatever path names it: the lock lives in the folder itself. A
+  // running copy comes to the front instead; this one ends before it reads the settings or
+  // opens the databases.
+  platform::MakePrivateFolders(locations.dataFolder);
+  session->instance_ = std::make_unique<ui::SingleInstance>(
+      QString::fromStdString(locations.dataFolder.string()), options.runtimeDir);
+  switch (session->instance_->ClaimInstance()) {
+    case ui::SingleInstance::Claim::First:
+      // No other copy can be writing now: what a killed run was writing is of no use.
+      platform::RemoveLeftoverFiles(locations);
+      break;
+    case ui::SingleInstance::Claim::Second:
+      result = StartOutcome::SecondCopy;
+      return nullptr;
+    case ui::SingleInstance::Claim::Unreached:
+      TellUser(messages, errors, StringId::AnotherCopyUsesData, locations.dataFolder);
+      result = StartOutcome::SecondCopy;
+      return nullptr;
+    case ui::SingleInstance::Claim::Failed:
+      TellUser(messages, errors, StringId::DataFolderCannotBeLocked,
+               session->instance_->LockPath().toStdString(),
+               session->instance_->Problem().toStdString());
+      return nullptr;
+    case ui::SingleInstance::Claim::Unguarded:
+      // Nothing can be written in that folder: opening the store tells what is wrong.
+      break;
+  }
+
+  const platform::Clock* clock = options.clock;
+  if (clock == nullptr) {
+    session->ownClock_ = std::make_unique<platform::SystemClock>();
+    clock = session->ownClock_.get();
+  }
+
+  platform::PrepareDevice(locations);
   session->registry_ =
-      std::make_unique<platform::Registry>(platform::Registry::Load(options.locations.registry));
-  session->store_ = std::make_unique<Databases>(options.locations.objectStore, *clock);
+      std::make_unique<platform::Registry>(platform::Registry::Load(locations.registry));
+  if (!session->registry_->LoadedCleanly()) {
+    NoteOnErrors(errors, locations.registry.string() + ": " + session->registry_->LoadProblem() +
+                             "; the settings start from their defaults");
+  }
+  session->store_ = std::make_unique<Databases>(locations.objectStore, *clock);
   session->screen_ = std::make_unique<ui::DeviceScreen>(
       options.screenSize.isEmpty() ? ui::DeviceScreen::ScreenSizeFromEnvironment()
                                    : options.screenSize);
+  ui::DeviceScreen& screen = *session->screen_;
+  // From here on a box may open. The close request (and SIGTERM as one) must already be
+  // handled: a request that comes while a start-up box is open answers the box, and the exit
+  // sequence runs once the main window is up, so the run's settings are still written.
+  if (session->ownMessages_ != nullptr) session->ownMessages_->SetScreen(&screen);
+  if (options.handleTerminationSignals) {
+    session->termination_ = std::make_unique<ui::TerminationSignal>();
+    QObject::connect(session->termination_.get(), &ui::TerminationSignal::Received, &screen,
+                     [&screen](int) { screen.RequestClose(); });
+  }
   session->program_ = std::make_unique<Program>(
-      ProgramServices{*session->store_, *session->registry_, messages, *clock, *session->screen_});
+      ProgramServices{*session->store_, *session->registry_, messages, *clock, screen});
   Program& program = *session->program_;
   program.locations = options.locations;
+  program.errors = &errors;
 
   ReadSettings(*session->registry_, program.settings, maker, title);
   program.sortColumn = program.settings.sort;
@@ -90,15 +137,8 @@ std::unique_ptr<Session> InitProgram(const StartOptions& options, StartOutcome* 
   session->window_ = std::make_unique<MainWindow>(program);
   if (!session->window_->Create()) return nullptr;
 
-  ui::DeviceScreen& screen = *session->screen_;
-  if (session->ownMessages_ != nullptr) session->ownMessages_->SetScreen(&screen);
   QObject::connect(session->instance_.get(), &ui::SingleInstance::RaiseRequested, &screen,
                    &ui::DeviceScreen::BringToFront);
-  if (options.handleTerminationSignals) {
-    session->termination_ = std::make_unique<ui::TerminationSignal>();
-    QObject::connect(session->termination_.get(), &ui::TerminationSignal::Received, &screen,
-                     [&screen](int) { screen.RequestClose(); });
-  }
   screen.setWindowTitle(ui::ToQString(title));
   screen.show();
   screen.BringToFront();

@@ -5,6 +5,7 @@
 
 #include <QSize>
 #include <QString>
+#include <iosfwd>
 #include <memory>
 
 #include "platform/locations.h"
@@ -36,16 +37,18 @@ struct StartOptions {
   MessageService* messages = nullptr;
   // nullptr: the computer's clock.
   const platform::Clock* clock = nullptr;
-  // Where the single-instance lock and socket live; empty: $XDG_RUNTIME_DIR.
+  // Where the socket that brings the running copy forward lives; empty: $XDG_RUNTIME_DIR.
   QString runtimeDir;
+  // Where problems are also written; nullptr: standard error.
+  std::ostream* errors = nullptr;
   // SIGTERM, SIGINT and SIGHUP run the close request.
   bool handleTerminationSignals = true;
 };
 
 enum class StartOutcome {
   Running,     // the main window is up
-  SecondCopy,  // another copy runs for this device and was brought to the front
-  Failed,      // the databases could not be opened or the window built; nothing was written
+  SecondCopy,  // another copy runs on this data folder (brought to the front, or the user told)
+  Failed,      // the data folder, the databases or the window could not be had; nothing written
 };
 
 class Session {

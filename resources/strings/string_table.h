@@ -96,6 +96,12 @@ enum class StringId : std::uint32_t {
   VolumePathTooLong,
   VolumeMissing,
   VolumeUnusable,
+
+  // Start-up and exit: each is followed by a space and the file or folder concerned.
+  AnotherCopyUsesData = 41100,
+  DataFolderCannotBeLocked,
+  DataFolderTooLong,
+  SettingsNotSaved,
 };
 
 constexpr std::u16string_view LoadString(StringId id) {
@@ -202,6 +208,14 @@ constexpr std::u16string_view LoadString(StringId id) {
     case StringId::VolumePathTooLong: return u"the path %s is too long";
     case StringId::VolumeMissing: return u"%s does not exist";
     case StringId::VolumeUnusable: return u"%s cannot be opened";
+    case StringId::AnotherCopyUsesData:
+      return u"Another copy of Quidora is already using this data folder:";
+    case StringId::DataFolderCannotBeLocked:
+      return u"Quidora cannot lock its data folder, so it cannot be sure that no other copy "
+             u"uses it:";
+    case StringId::DataFolderTooLong:
+      return u"The path of Quidora's data folder is longer than 400 bytes:";
+    case StringId::SettingsNotSaved: return u"Quidora could not save its settings in";
   }
   return {};
 }

@@ -3,56 +3,27 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
-#include <QStandardPaths>
 
+#include "platform/locations.h"
+#include "platform/small_file.h"
+#include "setup/manager/contained_copy.h"
 #include "setup/manager/description_file.h"
 
 namespace quidora::appmgr {
 namespace {
 
+constexpr std::size_t kMaxDescriptionSize = 64 * 1024;
+
 InstallReport Fail(InstallStatus status, QString detail) {
   return {status, std::move(detail)};
-}
-
-// Writes a copy of `source` as `target` through a temporary file and a rename, keeping the
-// source's permissions, so that a program file is never left half written.
-bool CopyWhole(const QString& source, const QString& target, QString& why) {
-  QFile in(source);
-  if (!in.open(QIODevice::ReadOnly)) {
-    why = in.errorString();
-    return false;
-  }
-  QSaveFile out(target);
-  if (!out.open(QIODevice::WriteOnly)) {
-    why = out.errorString();
-    return false;
-  }
-  while (!in.atEnd()) {
-    const QByteArray block = in.read(1 << 16);
-    if (block.isEmpty() && in.error() != QFileDevice::NoError) {
-      why = in.errorString();
-      return false;
-    }
-    if (out.write(block) != block.size()) {
-      why = out.errorString();
-      return false;
-    }
-  }
-  if (!out.setPermissions(in.permissions()) || !out.commit()) {
-    why = out.errorString();
-    return false;
-  }
-  return true;
 }
 
 }  // namespace
 
 QString DeviceRoot() {
-  const QString home = qEnvironmentVariable("QUIDORA_HOME");
-  if (!home.isEmpty()) return home;
-  return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-         QStringLiteral("/quidora");
+  // The same folder the device program resolves, so that both agree on every value.
+  const auto locations = platform::ResolveDeviceLocations();
+  return locations ? QFile::decodeName(locations->dataFolder.c_str()) : QString();
 }
 
 QString DescriptionPathFromArgument(const QString& argument) {
@@ -66,12 +37,16 @@ QString DescriptionPathFromArgument(const QString& argument) {
 }
 
 InstallReport InstallPackage(const QString& descriptionPath, const QString& deviceRoot) {
-  QFile file(descriptionPath);
-  if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+  // A description is a few lines: anything else under its name (a FIFO, a device, a huge file)
+  // is refused without waiting on it or reading it all.
+  const platform::SmallFile file = platform::ReadSmallFile(
+      QFile::encodeName(descriptionPath).toStdString(), kMaxDescriptionSize);
+  if (!file.text) {
     return Fail(InstallStatus::DescriptionUnreadable,
-                descriptionPath + QStringLiteral(": ") + file.errorString());
+                descriptionPath + QStringLiteral(": ") + QString::fromStdString(file.problem));
   }
-  const QString text = QString::fromUtf8(file.readAll());
+  const QString text =
+      QString::fromUtf8(file.text->data(), static_cast<qsizetype>(file.text->size()));
   auto parsed = ParseDescription(text, QFileInfo(descriptionPath).absolutePath());
   if (auto* error = std::get_if<DescriptionError>(&parsed)) {
     return Fail(InstallStatus::DescriptionInvalid,
@@ -85,15 +60,18 @@ InstallReport InstallPackage(const QString& descriptionPath, const QString& devi
     }
   }
 
-  const QString target = QDir(deviceRoot).filePath(package.destination.join(QLatin1Char('/')));
-  if (!QDir().mkpath(target)) {
-    return Fail(InstallStatus::WriteFailed, target + QStringLiteral(": cannot make the folder"));
+  if (deviceRoot.isEmpty()) {
+    return Fail(InstallStatus::WriteFailed, QStringLiteral("no device folder (HOME is not set)"));
   }
+  const QString target = QDir(deviceRoot).filePath(package.destination.join(QLatin1Char('/')));
+  const ContainedFolder folder(deviceRoot, package.destination);
+  if (!folder.IsOpen()) return Fail(InstallStatus::WriteFailed, folder.Why());
   for (const QString& source : package.files) {
-    const QString copy = QDir(target).filePath(QFileInfo(source).fileName());
+    const QString name = QFileInfo(source).fileName();
     QString why;
-    if (!CopyWhole(source, copy, why)) {
-      return Fail(InstallStatus::WriteFailed, copy + QStringLiteral(": ") + why);
+    if (!folder.CopyIn(source, name, why)) {
+      return Fail(InstallStatus::WriteFailed,
+                  QDir(target).filePath(name) + QStringLiteral(": ") + why);
     }
   }
   return {InstallStatus::Installed, package.name + QStringLiteral(" installed in ") + target};

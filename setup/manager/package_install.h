@@ -20,7 +20,9 @@ struct InstallReport {
   QString detail;
 };
 
-// The device's root: $QUIDORA_HOME when set, otherwise $XDG_DATA_HOME/quidora.
+// The device's root, as the device program finds it: $QUIDORA_HOME when set and not empty (a
+// relative one taken from the working folder), otherwise $XDG_DATA_HOME/quidora. Empty when
+// there is none (no HOME).
 QString DeviceRoot();
 
 // The description file's path from the one argument the manager was given, its quotes taken
@@ -28,7 +30,8 @@ QString DeviceRoot();
 QString DescriptionPathFromArgument(const QString& argument);
 
 // Copies every file of the description into its destination below `deviceRoot`. Nothing is
-// copied when a file is missing; each file arrives whole or not at all.
+// copied when a file is missing; each file arrives whole or not at all, and never through a
+// link below `deviceRoot`. The description itself must be a regular file of at most 64 KiB.
 InstallReport InstallPackage(const QString& descriptionPath, const QString& deviceRoot);
 
 }  // namespace quidora::appmgr

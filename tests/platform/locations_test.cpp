@@ -1,4 +1,5 @@
 #include "platform/locations.h"
+#include "platform/leftovers.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -45,6 +46,61 @@ TEST(LocationsTest, OneFolderHoldsTheWholeDeviceWhenGiven) {
   EXPECT_EQ(locations->registry, "/tmp/dev/registry.reg");
   EXPECT_EQ(locations->business, "/tmp/dev/Documents/Business");
   EXPECT_EQ(locations->personal, "/tmp/dev/Documents/Personal");
+}
+
+TEST(LocationsTest, AnEmptyHomeIsUnsetAndARelativeOneStartsAtTheWorkingFolder) {
+  const auto unset = ResolveDeviceLocations(Env({{"HOME", "/home/ann"}, {"QUIDORA_HOME", ""}}));
+  ASSERT_TRUE(unset.has_value());
+  EXPECT_EQ(unset->dataFolder, "/home/ann/.local/share/quidora");
+
+  const auto relative = ResolveDeviceLocations(
+      Env({{"HOME", "/home/ann"}, {"QUIDORA_HOME", "dev/../portable"}}), "/media/stick");
+  ASSERT_TRUE(relative.has_value());
+  EXPECT_EQ(relative->objectStore, "/media/stick/portable/objectstore.db");
+  EXPECT_EQ(relative->business, "/media/stick/portable/Documents/Business");
+  EXPECT_FALSE(
+      ResolveDeviceLocations(Env({{"HOME", "/home/ann"}, {"QUIDORA_HOME", "dev"}}), {}).has_value())
+      << "without a working folder a relative home names nothing";
+}
+
+TEST(LocationsTest, ADataFolderTooLongForTheStoreIsToldApartWithoutCreatingIt) {
+  TempFolder folder;
+  const std::string base = folder.path().string();
+  // A path of exactly `length` bytes below the folder, in parts of at most 60 bytes.
+  auto deep = [&](std::size_t length) {
+    std::string path = base;
+    while (length - path.size() > 62) path += "/" + std::string(60, 'd');
+    return std::filesystem::path(path + "/" + std::string(length - path.size() - 1, 'e'));
+  };
+  EXPECT_TRUE(DataFolderFits(deep(kMaxDataFolderPath)));
+  EXPECT_FALSE(DataFolderFits(deep(kMaxDataFolderPath + 1)));
+  EXPECT_TRUE(std::filesystem::is_empty(folder.path())) << "nothing was made";
+
+  // A short path through a link to a long folder is as long as the folder.
+  const std::filesystem::path longFolder = deep(kMaxDataFolderPath - 10);
+  ASSERT_TRUE(MakePrivateFolders(longFolder));
+  std::filesystem::create_directory_symlink(longFolder, folder / "short");
+  EXPECT_TRUE(DataFolderFits(folder / "short" / "ok"));
+  EXPECT_FALSE(DataFolderFits(folder / "short" / "much-too-long"));
+}
+
+TEST(LocationsTest, OnlyTheTemporaryFilesOfAKilledRunAreRemoved) {
+  TempFolder folder;
+  const auto locations = ResolveDeviceLocations(Env({{"QUIDORA_HOME", folder.path().string()}}));
+  for (const char* name :
+       {"objectstore.db.new-77-123", "objectstore.db.new-77-123-wal", "registry.reg.tmp-Ab12Cd",
+        "objectstore.db", "objectstore.db-wal", "registry.reg", "registry.reg.damaged",
+        "objectstore.db.new-", "notes.txt"}) {
+    testing::WriteBytes(folder / name, "x");
+  }
+  std::filesystem::create_directory(folder / "registry.reg.tmp-folder");
+  std::filesystem::create_symlink(folder / "notes.txt", folder / "registry.reg.tmp-link");
+
+  EXPECT_EQ(RemoveLeftoverFiles(*locations).size(), 4u);
+  EXPECT_EQ(testing::Listing(folder.path()),
+            (std::vector<std::string>{"notes.txt", "objectstore.db", "objectstore.db-wal",
+                                      "objectstore.db.new-", "registry.reg", "registry.reg.damaged",
+                                      "registry.reg.tmp-folder"}));
 }
 
 TEST(LocationsTest, ANewDeviceGetsPrivateFolders) {

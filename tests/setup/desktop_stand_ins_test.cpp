@@ -1,9 +1,14 @@
 // The desktop stand-ins the launcher reads: the described device and the registry file.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <thread>
 
 #include "setup/described_device.h"
@@ -46,6 +51,32 @@ TEST(DeviceDescriptionTest, ReadsEveryKeyAndIgnoresWhatItCannotRead) {
   EXPECT_EQ(damaged.connectDelay, 0ms);
   EXPECT_TRUE(damaged.versionFails);
   EXPECT_TRUE(damaged.connectFails);
+}
+
+TEST(DeviceDescriptionTest, AFileThatIsNotARegularFileReadsAsNoDeviceAtOnce) {
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("quidsetup-device-" + std::to_string(getpid()));
+  std::filesystem::create_directories(folder);
+  ASSERT_EQ(mkfifo((folder / "fifo.ini").c_str(), 0600), 0);
+  std::string problem;
+  auto read = std::async(std::launch::async,
+                         [&] { return ReadDeviceDescription(folder / "fifo.ini", &problem); });
+  if (read.wait_for(5s) != std::future_status::ready) {
+    ADD_FAILURE() << "the read waits for a writer";
+    const int writer = open((folder / "fifo.ini").c_str(), O_WRONLY | O_CLOEXEC);
+    if (writer >= 0) close(writer);
+  }
+  EXPECT_FALSE(read.get().has_value());
+  EXPECT_EQ(problem, "is not a regular file");
+
+  std::filesystem::create_symlink("/dev/zero", folder / "zero.ini");
+  problem.clear();
+  EXPECT_FALSE(ReadDeviceDescription(folder / "zero.ini", &problem).has_value());
+  EXPECT_EQ(problem, "is not a regular file");
+  problem.clear();
+  EXPECT_FALSE(ReadDeviceDescription(folder / "missing.ini", &problem).has_value());
+  EXPECT_EQ(problem, "") << "a missing file is only a desktop without a device";
+  std::filesystem::remove_all(folder);
 }
 
 TEST(DescribedDeviceTest, ConnectsAfterItsDelayAndAnswersUntilTheEnd) {

@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
+#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -160,6 +162,29 @@ TEST_F(LauncherTest, ASecondStartBringsTheSetupDialogForward) {
       ServeUntil([&] { return !(launcher.Dialog().windowState() & Qt::WindowMinimized); }, 3000));
   EXPECT_TRUE(launcher.Dialog().isVisible());
   EXPECT_FALSE(result_.has_value());
+}
+
+// The launcher program, started with a runtime folder that does not exist: it keeps its lock in
+// its data folder and makes nothing where the missing folder is named.
+TEST(LauncherProgramTest, MakesNoRuntimeFolderWhereAMissingOneIsNamed) {
+  QTemporaryDir temp;
+  ASSERT_TRUE(temp.isValid());
+  const QString absent = temp.filePath(QStringLiteral("runtime"));
+  const QString data = temp.filePath(QStringLiteral("setup data"));
+  QProcess launcher;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), absent);
+  environment.insert(QStringLiteral("QUIDSETUP_HOME"), data);
+  launcher.setProcessEnvironment(environment);
+  launcher.start(QStringLiteral(QUIDSETUP_PATH));
+  const bool locked = ServeUntil(
+      [&] { return QFileInfo::exists(data + QStringLiteral("/quidsetup-Setup-Quidora-PPC.lock")); },
+      30000);
+  launcher.kill();
+  launcher.waitForFinished(10000);
+  EXPECT_TRUE(locked) << launcher.readAllStandardError().toStdString();
+  EXPECT_FALSE(QFileInfo::exists(absent));
 }
 
 // The launcher's own desktop parts (registry file, described device, process start) against

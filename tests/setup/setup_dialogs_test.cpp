@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -23,6 +25,7 @@
 #include "setup/single_instance.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace quidora::setup::testing {
 namespace {
@@ -238,6 +241,51 @@ TEST(LauncherSingleInstanceTest, TheNameIsFreeOnceTheFirstHasEnded) {
   }
   SingleInstance next(title, runtime.path());
   EXPECT_EQ(next.ClaimOrRaise(), SingleInstance::Claim::First);
+}
+
+TEST(LauncherSingleInstanceTest, WithoutARuntimeFolderItKeepsToAFolderNoOtherUserCanMake) {
+  QTemporaryDir temp;
+  QTemporaryDir home;
+  ASSERT_TRUE(temp.isValid() && home.isValid());
+  // The shared temporary folder is no place for the lock: another user could make the name
+  // first. Here it is made, open to everybody, and changes nothing.
+  const QString squatted = temp.filePath(QStringLiteral("quidsetup-runtime-%1").arg(getuid()));
+  ASSERT_EQ(mkdir(QFile::encodeName(squatted).constData(), 0777), 0);
+  ASSERT_EQ(chmod(QFile::encodeName(squatted).constData(), 0777), 0);
+  if (geteuid() == 0) {
+    ASSERT_EQ(chown(QFile::encodeName(squatted).constData(), 54321, 54321), 0);
+  }
+  const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR");
+  const QByteArray oldTemp = qgetenv("TMPDIR");
+  const QString absent = temp.filePath(QStringLiteral("absent-runtime"));
+  qputenv("XDG_RUNTIME_DIR", QFile::encodeName(absent));
+  qputenv("TMPDIR", QFile::encodeName(temp.path()));
+
+  const std::string_view title = SetupText(SetupString::Title);
+  const QString own = home.filePath(QStringLiteral("data/quidsetup"));
+  SingleInstance first(title, {}, own);
+  EXPECT_EQ(first.ClaimOrRaise(), SingleInstance::Claim::First) << first.Problem().toStdString();
+  SingleInstance second(title, {}, own);
+  EXPECT_EQ(second.ClaimOrRaise(), SingleInstance::Claim::AnotherRunning);
+  EXPECT_FALSE(QFileInfo::exists(absent)) << "a runtime folder that is not there is not made";
+  EXPECT_EQ(
+      QFileInfo(own).permissions() & (QFile::WriteGroup | QFile::WriteOther | QFile::ReadOther),
+      QFile::Permissions());
+
+  // A folder of its own that others may change is refused, saying why.
+  const QString open = home.filePath(QStringLiteral("open"));
+  ASSERT_TRUE(QDir().mkpath(open));
+  ASSERT_EQ(chmod(QFile::encodeName(open).constData(), 0777), 0);
+  SingleInstance refused(title, {}, open);
+  EXPECT_EQ(refused.ClaimOrRaise(), SingleInstance::Claim::Failed);
+  EXPECT_EQ(refused.Problem(), open + QStringLiteral(": other users may change it"));
+
+  qputenv("XDG_RUNTIME_DIR", oldRuntime);
+  if (oldTemp.isNull()) {
+    qunsetenv("TMPDIR");
+  } else {
+    qputenv("TMPDIR", oldTemp);
+  }
 }
 
 TEST(LauncherSingleInstanceTest, RefusesARuntimeFolderOthersCanEnter) {

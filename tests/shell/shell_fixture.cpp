@@ -78,8 +78,10 @@ std::unique_ptr<Session> ShellTest::Start(QSize screen, StartOutcome* outcome,
   StartOptions options;
   options.locations = locations;
   options.screenSize = screen;
-  options.messages = &messages;
+  options.messages = realBoxes ? nullptr : &messages;
   options.clock = &clock;
+  options.runtimeDir = runtimeDir;
+  options.errors = &errors;
   options.handleTerminationSignals = handleTerminationSignals;
   auto session = InitProgram(options, outcome);
   QCoreApplication::processEvents();

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -64,10 +65,18 @@ class ShellTest : public ::testing::Test {
   std::optional<std::uint32_t> StoredCount(std::u16string_view database);
   // The text of the registry file; empty when there is none.
   std::string RegistryText() const;
+  // The test's own temporary folder, which holds the device home.
+  QString HomePath() const { return home_.path(); }
 
   platform::DeviceLocations locations;
   platform::FixedClock clock{Day(2026, 3, 15)};
   ScriptedMessages messages;
+  // Real message boxes instead of the scripted ones.
+  bool realBoxes = false;
+  // Given to the program as its runtime folder when set.
+  QString runtimeDir;
+  // What the program wrote on its error stream.
+  std::ostringstream errors;
 
  private:
   QTemporaryDir home_;

@@ -1,13 +1,19 @@
 // Start-up and the exit sequence through the real program: the first start on an empty device,
 // a second copy, a store that cannot be opened, what the exit writes and deletes, and a restart.
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
 #include <QTest>
+#include <QTimer>
 #include <csignal>
+#include <filesystem>
 #include <fstream>
 
 #include "platform/ui/device_screen.h"
 #include "platform/ui/input_panel.h"
 #include "platform/ui/menu_bar.h"
+#include "platform/ui/message_box.h"
 #include "shell/account_view.h"
 #include "shell/command_ids.h"
 #include "shell/main_window.h"
@@ -103,22 +109,108 @@ TEST_F(ShellTest, ExitKeepsDatabasesWithRecordsAndStoresTheShownAccount) {
 
 TEST_F(ShellTest, ASecondCopyEndsWithoutTouchingAnything) {
   Seed({u"Bank"}, {}, {});
+  // A killed run's temporary files are removed by the copy that holds the data folder.
+  const auto plant = [this] {
+    for (const char* name : {"objectstore.db.new-41-7", "registry.reg.tmp-x1Y2z3"}) {
+      std::ofstream(locations.dataFolder / name) << "left over";
+    }
+  };
+  plant();
   auto first = Start();
   ASSERT_NE(first, nullptr);
+  EXPECT_FALSE(std::filesystem::exists(locations.dataFolder / "objectstore.db.new-41-7"));
+  EXPECT_FALSE(std::filesystem::exists(locations.dataFolder / "registry.reg.tmp-x1Y2z3"));
+  plant();
   const std::string registryBefore = RegistryText();
 
+  // Whatever path names the data folder, the second copy meets the first.
+  const std::filesystem::path link = HomePath().toStdString() + "-link";
+  std::filesystem::create_directory_symlink(locations.dataFolder, link);
+  const platform::DeviceLocations direct = locations;
+  locations = *platform::ResolveDeviceLocations([&link](const char* name) -> const char* {
+    return std::string_view(name) == "QUIDORA_HOME" ? link.c_str() : nullptr;
+  });
   StartOutcome outcome = StartOutcome::Running;
   auto second = Start({240, 320}, &outcome);
   EXPECT_EQ(second, nullptr);
   EXPECT_EQ(outcome, StartOutcome::SecondCopy);
+
+  // A second copy that cannot reach the first (no private runtime folder) still stays out,
+  // and says why.
+  runtimeDir = QStringLiteral("/tmp");
+  const std::u16string told =
+      u"Another copy of Quidora is already using this data folder: " + link.u16string();
+  messages.Expect(told);
+  outcome = StartOutcome::Running;
+  EXPECT_EQ(Start({240, 320}, &outcome), nullptr);
+  EXPECT_EQ(outcome, StartOutcome::SecondCopy);
+  EXPECT_EQ(messages.log.back().icon, MessageIcon::Stop);
+  const std::string line =
+      "quidora: Another copy of Quidora is already using this data folder: " + link.string();
+  EXPECT_NE(errors.str().find(line + "\n"), std::string::npos) << errors.str();
+  std::filesystem::remove(link);
+
   EXPECT_EQ(RegistryText(), registryBefore);
+  EXPECT_TRUE(std::filesystem::exists(direct.dataFolder / "objectstore.db.new-41-7"))
+      << "nothing is removed while another copy may be writing it";
   EXPECT_TRUE(first->Screen().isVisible());
 
   // Once the first copy has ended, the next start runs.
+  locations = direct;
+  runtimeDir.clear();
   Close(first);
   auto third = Start({240, 320}, &outcome);
   EXPECT_NE(third, nullptr);
   EXPECT_EQ(outcome, StartOutcome::Running);
+}
+
+TEST_F(ShellTest, ADataFolderWithTooLongAPathIsRefusedBeforeAnythingIsMade) {
+  std::string path = HomePath().toStdString();
+  while (path.size() < 469) {
+    path += "/" + std::string(std::min<std::size_t>(100, 468 - path.size()), 'd');
+  }
+  locations = *platform::ResolveDeviceLocations([&path](const char* name) -> const char* {
+    return std::string_view(name) == "QUIDORA_HOME" ? path.c_str() : nullptr;
+  });
+  ASSERT_GE(path.size(), 469u);
+  messages.Expect(u"The path of Quidora's data folder is longer than 400 bytes: " +
+                  std::filesystem::path(path).u16string());
+  StartOutcome outcome = StartOutcome::Running;
+  EXPECT_EQ(Start({240, 320}, &outcome), nullptr);
+  EXPECT_EQ(outcome, StartOutcome::Failed);
+  EXPECT_TRUE(std::filesystem::is_empty(HomePath().toStdString())) << "no folder was left behind";
+  EXPECT_NE(errors.str().find("longer than 400 bytes"), std::string::npos);
+}
+
+TEST_F(ShellTest, SettingsThatCannotBeSavedOrADamagedFileSetAsideAreToldAtExit) {
+  platform::PrepareDevice(locations);
+  std::ofstream(locations.registry) << "not a registry at all\n";
+  auto session = Start();
+  ASSERT_NE(session, nullptr);
+  Close(session);
+  EXPECT_NE(errors.str().find(locations.registry.string() + " was damaged; it was set aside as " +
+                              locations.registry.string() + ".damaged\n"),
+            std::string::npos)
+      << errors.str();
+  EXPECT_NE(RegistryText().find("\"SortOrder\"=dword:00000002"), std::string::npos);
+
+  // A folder where the file should be: the settings cannot be written, and the user hears it.
+  std::filesystem::remove(locations.registry);
+  std::filesystem::create_directory(locations.registry);
+  errors.str("");
+  session = Start();
+  ASSERT_NE(session, nullptr);
+  EXPECT_NE(errors.str().find(locations.registry.string() +
+                              ": is not a regular file; the settings start from their defaults"),
+            std::string::npos)
+      << errors.str();
+  const std::u16string told =
+      u"Quidora could not save its settings in " + locations.registry.u16string();
+  messages.Expect(told);
+  Close(session);
+  EXPECT_EQ(messages.log.back().text, told);
+  EXPECT_NE(errors.str().find("quidora: Quidora could not save its settings in"),
+            std::string::npos);
 }
 
 TEST_F(ShellTest, AStoreThatCannotBeOpenedEndsTheStartWithoutWriting) {
@@ -179,6 +271,62 @@ TEST_F(ShellTest, SigtermRunsTheExitSequence) {
   ASSERT_EQ(raise(SIGTERM), 0);
   ASSERT_TRUE(QTest::qWaitFor([&] { return !session->Screen().isVisible(); }, 5000));
   EXPECT_NE(RegistryText().find("\"LastAccount\"=\"Bank\""), std::string::npos);
+}
+
+TEST_F(ShellTest, SigtermWhileAStartUpBoxIsOpenStillSavesTheSettings) {
+  Seed({u"Bank"}, {}, {{0, Day(2026, 3, 1), 500, kExpense, u"", u""}});
+  // The money record's stored properties are garbage: loading it shows a box during start-up.
+  // (The database name is "Vesko Quidbook" in UTF-16LE.)
+  QProcess sqlite;
+  sqlite.start(
+      QStringLiteral("sqlite3"),
+      {QString::fromStdString(locations.objectStore.string()),
+       QStringLiteral(
+           "UPDATE records SET props = x'ff' WHERE db = (SELECT oid FROM "
+           "databases WHERE name = x'5600650073006b006f002000510075006900640062006f006f006b00')")});
+  ASSERT_TRUE(sqlite.waitForFinished(10000));
+  ASSERT_EQ(sqlite.exitCode(), 0) << sqlite.readAllStandardError().toStdString();
+
+  realBoxes = true;
+  bool boxSeen = false;
+  QTimer watch;
+  QObject::connect(&watch, &QTimer::timeout, [&boxSeen] {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+      if (!boxSeen && widget->isVisible() && qobject_cast<ui::MessageBox*>(widget) != nullptr) {
+        boxSeen = true;
+        raise(SIGTERM);
+      }
+    }
+  });
+  watch.start(20);
+  StartOutcome outcome = StartOutcome::Failed;
+  auto session = Start({240, 320}, &outcome, /*handleTerminationSignals=*/true);
+  watch.stop();
+  ASSERT_TRUE(boxSeen);
+  ASSERT_EQ(outcome, StartOutcome::Running);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !session->Screen().isVisible(); }, 5000));
+  EXPECT_NE(RegistryText().find("\"LastAccount\"=\"Bank\""), std::string::npos);
+}
+
+TEST_F(ShellTest, TheProgramMakesNoRuntimeFolderWhereAMissingOneIsNamed) {
+  const QString absent = HomePath() + QStringLiteral("-runtime");
+  QProcess program;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), absent);
+  environment.insert(QStringLiteral("QUIDORA_HOME"),
+                     QString::fromStdString(locations.dataFolder.string()));
+  program.setProcessEnvironment(environment);
+  program.start(QStringLiteral(QUIDORA_PATH));
+  // The lock is taken after the application object is made, which is when a runtime folder
+  // would be made.
+  const bool locked = QTest::qWaitFor(
+      [&] { return std::filesystem::exists(locations.dataFolder / "quidora.lock"); }, 30000);
+  program.kill();
+  program.waitForFinished(10000);
+  EXPECT_TRUE(locked);
+  EXPECT_FALSE(QFileInfo::exists(absent));
+  QDir(absent).removeRecursively();
 }
 
 TEST_F(ShellTest, ActivationRaisesThePanelOnlyForAnOpenDialogWithFields) {

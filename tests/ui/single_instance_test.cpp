@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/ui/single_instance.h"
 
@@ -19,68 +20,79 @@ using ui::SingleInstance;
 class SingleInstanceTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(runtime.isValid());
+    ASSERT_TRUE(runtime.isValid() && data.isValid());
     ASSERT_EQ(chmod(QFile::encodeName(runtime.path()).constData(), 0700), 0);
   }
+  QString Data(const QString& name) {
+    QDir(data.path()).mkpath(name);
+    return data.filePath(name);
+  }
   QTemporaryDir runtime;
+  QTemporaryDir data;
 };
 
-TEST_F(SingleInstanceTest, SecondCopyIsTurnedAwayAndTheFirstIsAskedToComeForward) {
-  SingleInstance first("/home/u/.local/share/quidora", runtime.path());
+TEST_F(SingleInstanceTest, EveryPathToTheSameFolderMeetsTheFirstCopy) {
+  const QString real = Data("real");
+  ASSERT_TRUE(QFile::link(real, data.filePath("link")));
+  SingleInstance first(real, runtime.path());
   QSignalSpy raise(&first, &SingleInstance::RaiseRequested);
   ASSERT_EQ(first.ClaimInstance(), SingleInstance::Claim::First);
-
-  SingleInstance second("/home/u/.local/share/quidora/", runtime.path());
-  EXPECT_EQ(second.ClaimInstance(), SingleInstance::Claim::Second);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return raise.count() == 1; }));
-
-  // Files private to the user.
+  EXPECT_EQ(QFileInfo(first.LockPath()).absolutePath(), real) << "the lock is in the folder";
   EXPECT_EQ(QFileInfo(first.LockPath()).permissions() &
                 (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther),
             QFile::Permissions());
-  EXPECT_EQ(first.SocketPath(), second.SocketPath());
+
+  for (const QString& other : {real + "/", data.filePath("link"), real + "/../link/."}) {
+    SingleInstance second(other, runtime.path());
+    EXPECT_EQ(second.ClaimInstance(), SingleInstance::Claim::Second) << other.toStdString();
+    EXPECT_EQ(second.SocketPath(), first.SocketPath());
+  }
+  ASSERT_TRUE(QTest::qWaitFor([&] { return raise.count() == 3; }));
 }
 
-TEST_F(SingleInstanceTest, OtherDataLocationsRunSideBySide) {
-  SingleInstance business("/data/one", runtime.path());
-  SingleInstance personal("/data/two", runtime.path());
+TEST_F(SingleInstanceTest, WithoutAPrivateRuntimeFolderTheLockStillKeepsASecondCopyOut) {
+  // Another user's folder, or one everybody may write into, cannot hold the socket; and a
+  // runtime folder that does not exist is not made.
+  ASSERT_EQ(chmod(QFile::encodeName(runtime.path()).constData(), 0777), 0);
+  const QString absent = runtime.filePath("absent");
+  for (const QString& runtimeDir : {runtime.path(), absent}) {
+    SingleInstance first(Data("one"), runtimeDir);
+    ASSERT_EQ(first.ClaimInstance(), SingleInstance::Claim::First);
+    EXPECT_TRUE(first.SocketPath().isEmpty());
+    SingleInstance second(Data("one"), runtimeDir);
+    EXPECT_EQ(second.ClaimInstance(), SingleInstance::Claim::Unreached);
+  }
+  EXPECT_FALSE(QFileInfo::exists(absent));
+  EXPECT_TRUE(QDir(runtime.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+}
+
+TEST_F(SingleInstanceTest, OtherFoldersRunSideBySideAndADeadCopyBlocksNothing) {
+  {
+    SingleInstance earlier(Data("one"), runtime.path());
+    ASSERT_EQ(earlier.ClaimInstance(), SingleInstance::Claim::First);
+  }
+  SingleInstance business(Data("one"), runtime.path());
+  SingleInstance personal(Data("two"), runtime.path());
   EXPECT_EQ(business.ClaimInstance(), SingleInstance::Claim::First);
   EXPECT_EQ(personal.ClaimInstance(), SingleInstance::Claim::First);
   EXPECT_NE(business.SocketPath(), personal.SocketPath());
 }
 
-TEST_F(SingleInstanceTest, ADeadCopysLeftoversDoNotBlockTheNextStart) {
-  {
-    SingleInstance earlier("/data/one", runtime.path());
-    ASSERT_EQ(earlier.ClaimInstance(), SingleInstance::Claim::First);
-  }
-  SingleInstance probe("/data/one", runtime.path());
-  // A socket file left behind by a crash.
-  QFile stale(probe.SocketPath());
-  ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
-  stale.close();
-
-  SingleInstance next("/data/one", runtime.path());
-  EXPECT_EQ(next.ClaimInstance(), SingleInstance::Claim::First);
-  QSignalSpy raise(&next, &SingleInstance::RaiseRequested);
-  EXPECT_EQ(probe.ClaimInstance(), SingleInstance::Claim::Second);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return raise.count() == 1; }));
-}
-
-TEST_F(SingleInstanceTest, AFolderOthersCanWriteIntoIsNotTrusted) {
-  ASSERT_EQ(chmod(QFile::encodeName(runtime.path()).constData(), 0777), 0);
-  SingleInstance instance("/data/one", runtime.path());
-  EXPECT_EQ(instance.ClaimInstance(), SingleInstance::Claim::Unguarded);
-  EXPECT_FALSE(QFile::exists(instance.LockPath()));
-  SingleInstance missing("/data/one", runtime.filePath("absent"));
-  EXPECT_EQ(missing.ClaimInstance(), SingleInstance::Claim::Unguarded);
+TEST_F(SingleInstanceTest, ALockFileThatIsALinkIsNotFollowed) {
+  const QString folder = Data("one");
+  const QString elsewhere = data.filePath("elsewhere.lock");
+  ASSERT_TRUE(QFile::link(elsewhere, QDir(folder).filePath(SingleInstance::kLockName)));
+  SingleInstance instance(folder, runtime.path());
+  EXPECT_EQ(instance.ClaimInstance(), SingleInstance::Claim::Failed);
+  EXPECT_FALSE(instance.Problem().isEmpty());
+  EXPECT_FALSE(QFileInfo::exists(elsewhere));
 }
 
 TEST_F(SingleInstanceTest, DefaultRuntimeFolderIsTheUsersOwn) {
   // The test main gives every process a private XDG_RUNTIME_DIR.
-  SingleInstance instance("/data/default");
-  EXPECT_TRUE(instance.SocketPath().startsWith(qEnvironmentVariable("XDG_RUNTIME_DIR")));
+  SingleInstance instance(Data("default"));
   EXPECT_EQ(instance.ClaimInstance(), SingleInstance::Claim::First);
+  EXPECT_TRUE(instance.SocketPath().startsWith(qEnvironmentVariable("XDG_RUNTIME_DIR")));
 }
 
 }  // namespace
