@@ -11,6 +11,7 @@ if [ ! -x "$tool" ]; then
 fi
 mkdir -p screenshots
 export QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR=1
+unset QUIDORA_ZOOM
 runtime="$(mktemp -d)"
 trap 'rm -rf "$runtime"' EXIT
 chmod 700 "$runtime"

@@ -1,19 +1,45 @@
-// The device program: starts one run and turns the event loop until the close request.
+// The device program: starts one run and turns the event loop until the close request. The
+// zoom of the emulated screen is Qt's scale factor, fixed for a process: a new zoom is shown by
+// ending the run as Exit does and starting the program again in place.
+#include <unistd.h>
+
 #include <QApplication>
+#include <QScreen>
+#include <optional>
 
 #include "platform/locations.h"
+#include "platform/ui/desktop_zoom.h"
 #include "platform/ui/device_screen.h"
 #include "platform/ui/images.h"
 #include "platform/ui/qt_message_service.h"
 #include "resources/strings/string_table.h"
+#include "shell/program.h"
 #include "shell/start_up.h"
 
-int main(int argc, char** argv) {
-  quidora::platform::ForgetMissingRuntimeFolder();
+namespace {
+
+// Runs the program once; `restart` says whether it ended to come back at another zoom.
+int RunOnce(int argc, char** argv, int zoom, bool zoomKnown, bool& restart) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("quidora");
   QApplication::setDesktopFileName("quidora");
   QApplication::setWindowIcon(quidora::ui::ProgramIcon());
+
+  const QString configPath = quidora::ui::DesktopConfigPath();
+  if (!zoomKnown) {
+    // First start: the largest zoom that leaves the desktop room around the window.
+    const QScreen* desktop = QGuiApplication::primaryScreen();
+    const int fitting =
+        desktop == nullptr
+            ? 1
+            : quidora::ui::FittingZoom(desktop->availableGeometry().height(),
+                                       quidora::ui::DeviceScreen::ScreenSizeFromEnvironment().height());
+    // Unless the file takes the zoom, the next copy would not find it either: stay at 1.
+    if (quidora::ui::RememberZoom(configPath, fitting) && fitting != zoom) {
+      restart = true;
+      return 0;
+    }
+  }
 
   const auto locations = quidora::platform::ResolveDeviceLocations();
   if (!locations) {
@@ -27,5 +53,46 @@ int main(int argc, char** argv) {
   options.locations = *locations;
   auto session = quidora::InitProgram(options);
   if (session == nullptr) return 0;
+
+  quidora::ui::DeviceScreen& screen = session->Screen();
+  quidora::Program& program = session->GetProgram();
+  quidora::ui::InstallZoomKeys(
+      screen, [zoom] { return zoom; },
+      [&, configPath](int wanted) {
+        quidora::ui::RememberZoom(configPath, wanted);
+        // Starting again would lose what an open dialog holds and the undo list, which lives
+        // in memory only: the new zoom then waits for the next start.
+        if (screen.CurrentDialog() != nullptr || !program.undo.empty()) return;
+        restart = true;
+        screen.PostCloseRequest();
+        // Runs after the close request: a refused one leaves the program running as it was.
+        QMetaObject::invokeMethod(
+            &screen, [&] { restart = restart && screen.IsClosing(); }, Qt::QueuedConnection);
+      });
   return QApplication::exec();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  quidora::platform::ForgetMissingRuntimeFolder();
+  const QByteArray desktopFactor = qgetenv("QT_SCALE_FACTOR");
+  const bool hadDesktopFactor = qEnvironmentVariableIsSet("QT_SCALE_FACTOR");
+  std::optional<int> zoom = quidora::ui::PinnedZoom();
+  if (!zoom) zoom = quidora::ui::ReadRememberedZoom(quidora::ui::DesktopConfigPath());
+  const bool zoomKnown = zoom.has_value();
+  qputenv("QT_SCALE_FACTOR", quidora::ui::ScaleFactorText(desktopFactor, zoom.value_or(1)));
+
+  bool restart = false;
+  const int code = RunOnce(argc, argv, zoom.value_or(1), zoomKnown, restart);
+  if (!restart) return code;
+
+  // The next copy reads the new zoom; it must see the desktop's own factor, not ours.
+  if (hadDesktopFactor) {
+    qputenv("QT_SCALE_FACTOR", desktopFactor);
+  } else {
+    qunsetenv("QT_SCALE_FACTOR");
+  }
+  execv("/proc/self/exe", argv);
+  return code;  // exec failed: the new zoom shows at the next start
 }

@@ -1,7 +1,9 @@
 #include "platform/ui/device_screen.h"
 
 #include <QAbstractEventDispatcher>
+#include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QPalette>
 #include <QRegularExpression>
 #include <QShortcut>
@@ -64,6 +66,11 @@ DeviceScreen::DeviceScreen(QSize screenSize, QWidget* parent) : QWidget(parent) 
   auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
   help->setContext(Qt::WindowShortcut);
   connect(help, &QShortcut::activated, this, &DeviceScreen::OnHelpKey);
+  auto* menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
+  menuKey->setContext(Qt::WindowShortcut);
+  connect(menuKey, &QShortcut::activated, this, &DeviceScreen::StartMenuKeyboard);
+  // A lone Alt reaches the focused control, not the window: it is watched on its way there.
+  qApp->installEventFilter(this);
 
   SetTitle(LoadQString(StringId::Title));
   resize(screenSize);
@@ -190,6 +197,32 @@ void DeviceScreen::resizeEvent(QResizeEvent* event) {
     announcedSize_ = size();
     emit ScreenSizeChanged(size());
   }
+}
+
+void DeviceScreen::StartMenuKeyboard() {
+  if (dialogs_.empty() && !closing_) menuBar_->StartKeyboard();
+}
+
+bool DeviceScreen::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::MouseButtonPress)
+    return QWidget::eventFilter(watched, event);
+  auto* widget = qobject_cast<QWidget*>(watched);
+  if (widget == nullptr || widget->window() != this) return false;
+  if (type == QEvent::MouseButtonPress) {
+    altAlone_ = false;
+    return false;
+  }
+  const auto* key = static_cast<QKeyEvent*>(event);
+  if (key->isAutoRepeat()) return false;
+  const bool alt = key->key() == Qt::Key_Alt;
+  if (type == QEvent::KeyPress) {
+    altAlone_ = alt && (key->modifiers() & ~Qt::AltModifier) == Qt::NoModifier;
+  } else if (alt && altAlone_) {
+    altAlone_ = false;
+    StartMenuKeyboard();
+  }
+  return false;
 }
 
 void DeviceScreen::changeEvent(QEvent* event) {

@@ -87,6 +87,10 @@ class DeviceScreen : public QWidget {
   // are answered No without being shown, so that callers unwind quickly.
   bool IsWindingDown() const { return closing_ && !handlerRunning_; }
 
+  // F10, or Alt pressed and released alone, hands the menu bar to the keyboard while no dialog
+  // runs (MenuBar::StartKeyboard).
+  void StartMenuKeyboard();
+
   // Brings the window to the front (a second copy asked for it).
   void BringToFront();
 
@@ -117,6 +121,7 @@ class DeviceScreen : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void changeEvent(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   friend class FullScreenDialog;
@@ -147,6 +152,8 @@ class DeviceScreen : public QWidget {
   bool closing_ = false;
   bool closeAccepted_ = false;
   bool handlerRunning_ = false;
+  // Alt went down with nothing else pressed since.
+  bool altAlone_ = false;
 };
 
 }  // namespace quidora::ui

@@ -5,6 +5,9 @@
 #include <QKeyEvent>
 #include <QPointer>
 #include <QPushButton>
+#include <QTimer>
+#include <algorithm>
+#include <vector>
 
 #include "platform/ui/accessibility.h"
 #include "platform/ui/device_screen.h"
@@ -58,6 +61,7 @@ int FullScreenDialog::Exec() {
 
   screen_.PushDialog(this);
   OnOpened();
+  if (!run.dialogGone) OrderTabsAsShown();
   if (!run.finished) screen_.ActivateTopPage();
   if (!run.dialogGone) NameControls(this);
   // The hook runs before the loop; a dialog ended in it never enters the loop.
@@ -120,7 +124,56 @@ void FullScreenDialog::SetDefaultButton(QPushButton* button) {
   }
 }
 
+void FullScreenDialog::OnEscape() {
+  for (const QString& name : {QStringLiteral("Cancel"), QStringLiteral("Back")}) {
+    for (QPushButton* button : findChildren<QPushButton*>()) {
+      if (button->text().remove(u'&') == name && button->isVisible() && button->isEnabled()) {
+        button->click();
+        return;
+      }
+    }
+  }
+  if (!titleButtonText_.isEmpty()) OnTitleOk();
+}
+
+void FullScreenDialog::OrderTabsAsShown() {
+  struct Stop {
+    QWidget* widget;
+    QPoint at;
+  };
+  std::vector<Stop> stops;
+  for (QWidget* widget : findChildren<QWidget*>()) {
+    if (!(widget->focusPolicy() & Qt::TabFocus) || !widget->isVisibleTo(this)) continue;
+    // The parts of a compound control (an editable box's text line) move with it.
+    bool inner = false;
+    for (QWidget* up = widget->parentWidget(); up != nullptr && up != this;
+         up = up->parentWidget()) {
+      if (up->focusPolicy() & Qt::TabFocus) inner = true;
+    }
+    if (!inner) stops.push_back({widget, widget->mapTo(this, QPoint(0, 0))});
+  }
+  std::stable_sort(stops.begin(), stops.end(), [](const Stop& a, const Stop& b) {
+    return a.at.y() != b.at.y() ? a.at.y() < b.at.y() : a.at.x() < b.at.x();
+  });
+  for (std::size_t i = 1; i < stops.size(); ++i)
+    setTabOrder(stops[i - 1].widget, stops[i].widget);
+}
+
+void FullScreenDialog::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  // The derived dialog lays its controls out in its own resizeEvent, after this one.
+  QTimer::singleShot(0, this, [this] {
+    if (run_ != nullptr) OrderTabsAsShown();
+  });
+}
+
 void FullScreenDialog::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier &&
+      run_ != nullptr && !run_->finished) {
+    event->accept();
+    OnEscape();
+    return;
+  }
   const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
   if (!enter || run_ == nullptr || run_->finished) {
     QWidget::keyPressEvent(event);

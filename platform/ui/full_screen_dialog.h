@@ -8,7 +8,8 @@
 // opening steps into OnOpened(), what activation does (lower the input panel, give a list the
 // focus) into OnActivated(), the OK logic into OnTitleOk() and the button handlers, and end
 // with End(code). F1 inside it starts the help viewer with HelpTopic(). Enter presses the
-// default button (SetDefaultButton), or the push button that has the focus.
+// default button (SetDefaultButton), or the push button that has the focus; Escape runs
+// OnEscape(); Tab follows the shown order of the controls.
 //
 // Testing one: connect to DeviceScreen::DialogOpened (or use the dialog driver of the UI test
 // support); the handler runs after OnOpened() and before the loop starts, so it can click
@@ -72,6 +73,14 @@ class FullScreenDialog : public QWidget {
   void SetDefaultButton(QPushButton* button);
   QPushButton* DefaultButton() const { return defaultButton_; }
 
+  // What Escape does. The default presses the dialog's visible and enabled "Cancel" button, or
+  // else its "Back" button, or else the title's button when it shows; otherwise nothing.
+  virtual void OnEscape();
+
+  // Puts the Tab order of the controls in the order they are shown: top to bottom, then left
+  // to right. Runs when the dialog opens and after each layout change of its size.
+  void OrderTabsAsShown();
+
  signals:
   void Ended(int code);
 
@@ -85,6 +94,7 @@ class FullScreenDialog : public QWidget {
   virtual void OnActivated() {}
 
   void keyPressEvent(QKeyEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   friend class DeviceScreen;

@@ -1,6 +1,8 @@
 #include "platform/ui/menu_bar.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QMenu>
@@ -55,6 +57,7 @@ MenuBar::MenuBar(QWidget* parent) : QWidget(parent) {
   setStyleSheet(QStringLiteral(
       "QToolButton { border: 1px solid transparent; border-radius: 2px; padding: 1px 3px; }"
       "QToolButton:hover { border-color: #8090b0; }"
+      "QToolButton:focus { border-color: #203060; }"
       "QToolButton:pressed { background: #b0b8d0; }"
       "QToolButton:disabled { color: #8a8a8a; }"));
 
@@ -107,6 +110,7 @@ void MenuBar::Build(const MenuBarDescription& description) {
     button->setAutoRaise(true);
     button->setFocusPolicy(Qt::NoFocus);
     button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    button->installEventFilter(this);
     // The style's own margins would not leave room for all three words on a 240 pixel screen.
     button->setFixedWidth(button->fontMetrics().horizontalAdvance(item.text) + 8);
     buttons_.push_back(button);
@@ -123,6 +127,7 @@ void MenuBar::Build(const MenuBarDescription& description) {
     menu->setTitle(item.text);
     menu->setAccessibleName(item.text);
     menus_.push_back(menu);
+    menu->installEventFilter(this);
     for (const MenuEntry& entry : item.entries) {
       if (entry.IsSeparator()) {
         menu->addSeparator();
@@ -133,6 +138,7 @@ void MenuBar::Build(const MenuBarDescription& description) {
       action->setProperty(kCommandProperty, entry.command);
     }
     connect(menu, &QMenu::triggered, this, [this](QAction* action) {
+      EndKeyboard();
       if (action->isEnabled()) emit CommandIssued(action->data().toInt());
     });
     const int command = item.command;
@@ -156,6 +162,7 @@ void MenuBar::Build(const MenuBarDescription& description) {
     button->setAccessibleName(tool.tooltip);
     button->setAutoRaise(true);
     button->setFocusPolicy(Qt::NoFocus);
+    button->installEventFilter(this);
     buttons_.push_back(button);
     commands->addWidget(button);
     const int command = tool.command;
@@ -191,6 +198,7 @@ bool MenuBar::Choose(int command) {
   if (Popup(command) != nullptr) return false;  // a drop-down only opens its menu
   const bool enabled = button != nullptr ? button->isEnabled() : action->isEnabled();
   if (!enabled || !commandArea_->isVisibleTo(this)) return false;
+  EndKeyboard();
   emit CommandIssued(command);
   return true;
 }
@@ -235,6 +243,115 @@ void MenuBar::SetCommandsVisible(bool visible) {
   commandArea_->setVisible(visible);
   if (!visible) {
     for (QMenu* menu : menus_) menu->hide();
+    keyboard_ = false;
+  }
+}
+
+bool MenuBar::StartKeyboard() {
+  if (buttons_.empty() || !commandArea_->isVisibleTo(this)) return false;
+  if (!keyboard_) {
+    QWidget* focused = QApplication::focusWidget();
+    focusBefore_ = focused != nullptr && !isAncestorOf(focused) ? focused : nullptr;
+  }
+  const auto first = std::find_if(buttons_.begin(), buttons_.end(),
+                                  [](const QAbstractButton* button) { return button->isEnabled(); });
+  if (first == buttons_.end()) return false;
+  keyboard_ = true;
+  FocusButton(static_cast<int>(first - buttons_.begin()));
+  return true;
+}
+
+QAbstractButton* MenuBar::KeyboardButton() const {
+  const int index = KeyboardIndex();
+  return index < 0 ? nullptr : buttons_[static_cast<std::size_t>(index)];
+}
+
+int MenuBar::KeyboardIndex() const {
+  if (!keyboard_) return -1;
+  for (std::size_t i = 0; i < buttons_.size(); ++i) {
+    if (buttons_[i]->hasFocus() || buttons_[i]->property("keyboardCurrent").toBool())
+      return static_cast<int>(i);
+  }
+  return -1;
+}
+
+void MenuBar::FocusButton(int index) {
+  for (std::size_t i = 0; i < buttons_.size(); ++i)
+    buttons_[i]->setProperty("keyboardCurrent", static_cast<int>(i) == index);
+  buttons_[static_cast<std::size_t>(index)]->setFocus(Qt::ShortcutFocusReason);
+}
+
+void MenuBar::MoveAlongBar(int step, bool open) {
+  const int count = static_cast<int>(buttons_.size());
+  const int index = KeyboardIndex();
+  if (count == 0 || index < 0) return;
+  // Greyed buttons cannot take the focus: they are passed over.
+  int next = index;
+  for (int tries = 0; tries < count; ++tries) {
+    next = (next + step + count) % count;
+    if (buttons_[static_cast<std::size_t>(next)]->isEnabled()) break;
+  }
+  FocusButton(next);
+  if (open && Popup(CommandOf(buttons_[static_cast<std::size_t>(next)])) != nullptr)
+    PressFromKeyboard(next);
+}
+
+void MenuBar::PressFromKeyboard(int index) {
+  QAbstractButton* button = buttons_[static_cast<std::size_t>(index)];
+  const int command = CommandOf(button);
+  QMenu* menu = Popup(command);
+  if (menu == nullptr) {
+    Choose(command);
+    return;
+  }
+  OpenPopup(command);
+  for (QAction* action : menu->actions()) {
+    if (!action->isSeparator() && action->isEnabled()) {
+      menu->setActiveAction(action);
+      break;
+    }
+  }
+}
+
+void MenuBar::EndKeyboard() {
+  if (!keyboard_) return;
+  keyboard_ = false;
+  for (QAbstractButton* button : buttons_) button->setProperty("keyboardCurrent", false);
+  if (focusBefore_) {
+    focusBefore_->setFocus(Qt::OtherFocusReason);
+  } else if (QWidget* focused = QApplication::focusWidget(); focused && isAncestorOf(focused)) {
+    focused->clearFocus();
+  }
+}
+
+bool MenuBar::eventFilter(QObject* watched, QEvent* event) {
+  if (!keyboard_ || event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
+  const int key = static_cast<QKeyEvent*>(event)->key();
+  if (auto* menu = qobject_cast<QMenu*>(watched)) {
+    if (key != Qt::Key_Left && key != Qt::Key_Right) return false;
+    menu->hide();
+    MoveAlongBar(key == Qt::Key_Left ? -1 : 1, true);
+    return true;
+  }
+  const int index = KeyboardIndex();
+  if (index < 0) return false;
+  switch (key) {
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+      MoveAlongBar(key == Qt::Key_Left ? -1 : 1, false);
+      return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+      PressFromKeyboard(index);
+      return true;
+    case Qt::Key_Escape:
+      EndKeyboard();
+      return true;
+    default:
+      return false;
   }
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QImage>
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 #include <vector>
@@ -85,17 +86,38 @@ class MenuBar : public QWidget {
   // While a full-screen dialog runs the bar shows the input-panel button only.
   void SetCommandsVisible(bool visible);
 
+  // The bar from the keyboard (F10 or Alt): the first button takes the focus; Left and Right
+  // move along the bar; Enter, Space, Up or Down open a drop-down menu with its first item
+  // current (the arrows and Enter then choose) or press a plain button; Left and Right in an
+  // open menu move to the neighbouring button; Escape gives the focus back. False while the
+  // commands are hidden.
+  bool StartKeyboard();
+  bool IsKeyboardActive() const { return keyboard_; }
+  // The bar's button that has the keyboard's attention, or nullptr.
+  QAbstractButton* KeyboardButton() const;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  signals:
   void CommandIssued(int command);
   void InputPanelButtonClicked();
 
  private:
   void Clear();
+  void FocusButton(int index);
+  // Left (-1) or Right (+1) from the current button; `open` opens a drop-down reached so.
+  void MoveAlongBar(int step, bool open);
+  void PressFromKeyboard(int index);
+  void EndKeyboard();
+  int KeyboardIndex() const;
   QHBoxLayout* layout_ = nullptr;
   QWidget* commandArea_ = nullptr;
   QToolButton* inputPanelButton_ = nullptr;
   std::vector<QAbstractButton*> buttons_;
   std::vector<QMenu*> menus_;
+  QPointer<QWidget> focusBefore_;
+  bool keyboard_ = false;
 };
 
 }  // namespace quidora::ui

@@ -18,6 +18,7 @@
 #include "export/export_dialogs.h"
 #include "platform/clock.h"
 #include "platform/ui/control_id.h"
+#include "platform/ui/desktop_zoom.h"
 #include "platform/ui/device_screen.h"
 #include "platform/ui/full_screen_dialog.h"
 #include "shell/command_ids.h"
@@ -228,7 +229,9 @@ bool ShootLayout(const QString& folder, QSize size) {
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  qputenv("QT_SCALE_FACTOR", "1");
+  // The emulated screen's own pixels, unless QUIDORA_ZOOM asks for a zoomed picture.
+  const int zoom = quidora::ui::PinnedZoom().value_or(1);
+  qputenv("QT_SCALE_FACTOR", quidora::ui::ScaleFactorText("", zoom));
   QApplication app(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);
   const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");

@@ -190,6 +190,62 @@ TEST_F(FullScreenDialogTest, EnterPressesTheDefaultButtonWhereverItMoved) {
   EXPECT_EQ(page.Exec(), kOk);
 }
 
+// A page with a "Back" button and none called Cancel, or with neither.
+class BackPage : public FullScreenDialog {
+ public:
+  BackPage(DeviceScreen& screen, bool withBack) : FullScreenDialog(screen, "Back page", "t") {
+    if (withBack) {
+      auto* back = new QPushButton("Back", this);
+      back->setGeometry(5, 148, 73, 24);
+      connect(back, &QPushButton::clicked, this, [this] { End(kCancel); });
+    }
+    // Made in the reverse of the shown order: Tab must follow the screen, not the making.
+    lower = new QLineEdit(this);
+    lower->setGeometry(5, 80, 90, 20);
+    right = new QLineEdit(this);
+    right->setGeometry(120, 28, 90, 20);
+    left = new QLineEdit(this);
+    left->setGeometry(5, 28, 90, 20);
+  }
+  QLineEdit* left = nullptr;
+  QLineEdit* right = nullptr;
+  QLineEdit* lower = nullptr;
+};
+
+TEST_F(FullScreenDialogTest, EscapeCancelsGoesBackOrConfirmsAndTabFollowsTheScreen) {
+  Page page(screen, "Page", "t");
+  DialogDriver driver(screen);
+  driver.Then([&](FullScreenDialog&) { QTest::keyClick(page.field, Qt::Key_Escape); });
+  EXPECT_EQ(page.Exec(), kCancel);
+
+  // A greyed Cancel is not pressed; the page then has no other way out by Escape but its
+  // title's OK, which refuses an empty field here.
+  driver.Then([&](FullScreenDialog& dialog) {
+    page.cancel->setEnabled(false);
+    QTest::keyClick(page.field, Qt::Key_Escape);
+    EXPECT_FALSE(dialog.IsEnded());
+    EXPECT_EQ(page.titleOks, 1);
+    page.cancel->setEnabled(true);
+    QTest::keyClick(page.field, Qt::Key_Escape);
+  });
+  EXPECT_EQ(page.Exec(), kCancel);
+
+  BackPage withBack(screen, true);
+  driver.Then([&](FullScreenDialog&) {
+    withBack.left->setFocus();
+    QTest::keyClick(withBack.left, Qt::Key_Tab);
+    EXPECT_TRUE(withBack.right->hasFocus());
+    QTest::keyClick(withBack.right, Qt::Key_Tab);
+    EXPECT_TRUE(withBack.lower->hasFocus());
+    QTest::keyClick(withBack.lower, Qt::Key_Escape);
+  });
+  EXPECT_EQ(withBack.Exec(), kCancel);
+
+  BackPage neither(screen, false);
+  driver.Then([&](FullScreenDialog&) { QTest::keyClick(neither.left, Qt::Key_Escape); });
+  EXPECT_EQ(neither.Exec(), FullScreenDialog::kDone);
+}
+
 TEST_F(FullScreenDialogTest, AnEndBeforeTheLoopStartsIsKeptAndAPageCanRunAgain) {
   Page page(screen, "Page", "topic");
   // Ended from the open hook: the loop must not start (it would never be told to stop).

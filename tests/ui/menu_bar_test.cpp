@@ -2,6 +2,8 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
+#include <QLineEdit>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
@@ -144,6 +146,64 @@ TEST_F(MenuBarTest, MenusListTheirItemsAndOpenUpwardInsideTheScreen) {
       popup->hide();
     }
   }
+}
+
+TEST_F(MenuBarTest, F10OrAloneAltHandsTheBarToTheKeyboard) {
+  auto* focusBefore = new QLineEdit(&screen);
+  focusBefore->setGeometry(0, 40, 100, 20);
+  focusBefore->show();
+  screen.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&screen));
+  focusBefore->setFocus();
+  QSignalSpy issued(&menu(), &MenuBar::CommandIssued);
+  menu().SetCommandEnabled(40051, false);
+
+  QTest::keyClick(focusBefore, Qt::Key_F10);
+  ASSERT_TRUE(menu().IsKeyboardActive());
+  EXPECT_EQ(menu().KeyboardButton(), menu().Button(40003));
+  // Right to "Accounts", Down opens it on its first item; Down skips the greyed one.
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+  EXPECT_EQ(menu().KeyboardButton(), menu().Button(40001));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+  QMenu* accounts = menu().Popup(40001);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return accounts->isVisible(); }));
+  EXPECT_EQ(accounts->activeAction(), menu().MenuAction(40003));
+  QTest::keyClick(accounts, Qt::Key_Down);
+  EXPECT_EQ(accounts->activeAction(), menu().MenuAction(40060));
+  // Right moves on to the next menu.
+  QTest::keyClick(accounts, Qt::Key_Right);
+  QMenu* tools = menu().Popup(40043);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return tools->isVisible(); }));
+  EXPECT_FALSE(accounts->isVisible());
+  QTest::keyClick(tools, Qt::Key_Left);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return accounts->isVisible(); }));
+  QTest::keyClick(accounts, Qt::Key_Down);
+  QTest::keyClick(accounts, Qt::Key_Return);
+  ASSERT_EQ(issued.count(), 1);
+  EXPECT_EQ(issued.at(0).at(0).toInt(), 40060);
+  EXPECT_FALSE(menu().IsKeyboardActive());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return focusBefore->hasFocus(); }));
+
+  // A lone Alt; Left wraps to the toolbar's last button and passes over a greyed one; Enter
+  // presses a plain button; Escape leaves.
+  menu().SetCommandEnabled(552, false);
+  QTest::keyPress(focusBefore, Qt::Key_Alt, Qt::AltModifier);
+  QTest::keyRelease(focusBefore, Qt::Key_Alt);
+  ASSERT_TRUE(menu().IsKeyboardActive());
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
+  EXPECT_EQ(menu().KeyboardButton(), menu().Button(553));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
+  EXPECT_EQ(menu().KeyboardButton(), menu().Button(551));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  ASSERT_EQ(issued.count(), 2);
+  EXPECT_EQ(issued.at(1).at(0).toInt(), 551);
+  QTest::keyClick(focusBefore, Qt::Key_F10);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+  EXPECT_FALSE(menu().IsKeyboardActive());
+  EXPECT_TRUE(focusBefore->hasFocus());
+  // Alt as part of a combination does not.
+  QTest::keyClick(focusBefore, Qt::Key_X, Qt::AltModifier);
+  EXPECT_FALSE(menu().IsKeyboardActive());
 }
 
 TEST_F(MenuBarTest, ToolbarButtonsShowImagesAndTooltips) {
