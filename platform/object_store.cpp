@@ -1,5 +1,6 @@
 #include "platform/object_store.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -529,21 +530,31 @@ bool Volume::OpenReadOnly(const std::filesystem::path& file, std::uint32_t versi
                           OpenFailure& failure) {
   readOnly_ = true;
   version_ = version;
-  if (const int rc = db.Open(SqliteUri(file, "mode=ro"),
-                             SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX);
-      rc != SQLITE_OK) {
-    return Fill(failure, "open", rc);
-  }
-  if (const int rc = db.Exec("PRAGMA query_only=ON"); rc != SQLITE_OK) {
-    return Fill(failure, "settings", rc);
-  }
-  if (!Settings(failure) || !PrepareStatements(failure)) return false;
-  sql::Statement probe;
-  if (const int rc = probe.Prepare(db, "SELECT count(*) FROM databases"); rc != SQLITE_OK) {
-    return Fill(failure, "read", rc);
-  }
-  if (const int rc = probe.Step(); rc != SQLITE_ROW) return Fill(failure, "read", rc);
-  return true;
+  const auto open = [&](const char* query) {
+    if (const int rc = db.Open(SqliteUri(file, query),
+                               SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX);
+        rc != SQLITE_OK) {
+      return Fill(failure, "open", rc);
+    }
+    if (const int rc = db.Exec("PRAGMA query_only=ON"); rc != SQLITE_OK) {
+      return Fill(failure, "settings", rc);
+    }
+    if (!Settings(failure) || !PrepareStatements(failure)) return false;
+    sql::Statement probe;
+    if (const int rc = probe.Prepare(db, "SELECT count(*) FROM databases"); rc != SQLITE_OK) {
+      return Fill(failure, "read", rc);
+    }
+    if (const int rc = probe.Step(); rc != SQLITE_ROW) return Fill(failure, "read", rc);
+    return true;
+  };
+  if (open("mode=ro")) return true;
+  // On a medium that cannot be written SQLite cannot make the index of the log, and nobody can
+  // change the file there: without a log it is read as it stands.
+  struct stat log {};
+  const bool hasLog = ::stat((file.string() + "-wal").c_str(), &log) == 0 && log.st_size > 0;
+  if ((failure.rc & 0xFF) != SQLITE_CANTOPEN || hasLog) return false;
+  db.Close();
+  return open("immutable=1");
 }
 
 int Volume::Begin() {

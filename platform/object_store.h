@@ -20,8 +20,8 @@
 // - Failures are results: 0 for an object identifier, false, or a status. Nothing throws.
 //   A failed change leaves the volume as it was; only when the last step, the sync of the log,
 //   fails may the change turn out stored after all, and then whole: never a part of it.
-// - Opening checks the file's header, marks and tables. The whole-file check (quick_check, about
-//   0.2 s for a million records) runs only when a run changed the volume and did not end with
+// - Opening checks the file's header, marks and tables. The whole-file check (quick_check, which
+//   reads every page) runs only when a run changed the volume and did not end with
 //   MarkCleanEnd: the first change of a run sets the mark "in use" in its own transaction,
 //   MarkCleanEnd clears it. A run that only reads cannot damage the volume and leaves the mark
 //   as it was. Damage that appears while no program runs is found by SQLite as it reads.

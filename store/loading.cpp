@@ -197,8 +197,12 @@ bool LoadMoneyRecords(Databases& store, MoneyList& moneyList,
   if (*count == 0) return false;
   ProblemOnce problem(ui);
 
+  // Room for every record the database holds: an account may own them all. A large list's
+  // storage is mapped memory that costs only where records are written, so the room left over
+  // is address space, while growing the list step by step would move every record it holds and
+  // touch twice the memory.
+  moneyList.Reserve(*count);
   if (!onlyAccount) {
-    moneyList.Reserve(*count);
     return LoadInKeyOrder(
         slot, *count, moneyList, [](const platform::Record&) { return true; }, problem);
   }
