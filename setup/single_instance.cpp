@@ -44,7 +44,8 @@ QString PrivateRuntimeFolder(const QString& fallback, QString& why) {
   const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
   if (QDir::isAbsolutePath(runtime) && IsOwnFolder(runtime, true)) return runtime;
   if (!QDir::isAbsolutePath(fallback)) {
-    why = QStringLiteral("$XDG_RUNTIME_DIR is not a private folder and HOME is not set");
+    why = QStringLiteral("$XDG_RUNTIME_DIR is not a private folder of yours, and the launcher's "
+                         "data folder is not an absolute path (is HOME set?)");
     return {};
   }
   if (!platform::MakePrivateFolders(QFile::encodeName(fallback).toStdString())) {
