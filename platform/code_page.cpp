@@ -25,6 +25,10 @@ char ByteFor(char16_t unit) {
 
 }  // namespace
 
+char Windows1252Byte(char16_t unit) {
+  return ByteFor(unit);
+}
+
 std::string EncodeWindows1252(std::u16string_view text) {
   std::string bytes;
   bytes.reserve(text.size());

@@ -10,4 +10,7 @@ namespace quidora::platform {
 // (including each half of a surrogate pair) becomes '?'.
 std::string EncodeWindows1252(std::u16string_view text);
 
+// The byte of one 16-bit unit, as EncodeWindows1252 writes it.
+char Windows1252Byte(char16_t unit);
+
 }  // namespace quidora::platform

@@ -4,7 +4,8 @@
 //
 // For the object store the hook sits under SQLite as a file-system layer: "write" covers writes
 // and truncations of the volume and its journal, "sync" covers their fsyncs. For the registry
-// file it covers the writer's write, fsync of the file, rename and fsync of the folder.
+// file it covers the writer's write, fsync of the file, rename and fsync of the folder. For an
+// export file it covers the creation of the new file as well ("create").
 //
 // An IoFaults must outlive every store and registry that was given it. Not thread-safe.
 #pragma once
@@ -16,7 +17,7 @@
 
 namespace quidora::platform {
 
-enum class IoOp : std::uint8_t { Write, Sync, Rename, FolderSync };
+enum class IoOp : std::uint8_t { Write, Sync, Rename, FolderSync, Create };
 enum class IoFault : std::uint8_t { None, NoSpace, IoError };
 
 class IoFaults {
@@ -50,7 +51,7 @@ class IoFaults {
     IoFault fault = IoFault::None;
     int count = 0;
   };
-  std::array<Plan, 4> plans_{};
+  std::array<Plan, 5> plans_{};
   std::unique_ptr<Vfs> vfs_;
 };
 

@@ -25,6 +25,25 @@ enum class StringId : std::uint32_t {
   ColumnAccount = 40102,
   ColumnCreated = 40103,
   AccountLimit = 40106,
+  ExportCannotDelete = 40029,
+  ExportCannotCreate = 40030,
+  ExportNoBusinessFolder = 40031,
+  ExportNoPersonalFolder = 40032,
+  ExportFileExists = 40041,
+  ExportWriteFailed = 40044,
+  CsvDate = 40109,
+  CsvCategory = 40110,
+  CsvAmount = 40111,
+  CsvMemo = 40112,
+  CsvReportDate = 40113,
+  CsvAccountHeading = 40114,
+  CsvBalanceFrom = 40115,
+  CsvBalanceTill = 40116,
+  CsvBalanceBothDates = 40117,
+  CsvBalanceOn = 40118,
+  CsvAccount = 40119,
+  CsvBalance = 40120,
+  CsvTotalBalance = 40121,
 
   // Messages without a resource number of their own.
   InvalidName = 41000,
@@ -74,6 +93,31 @@ constexpr std::u16string_view LoadString(StringId id) {
     case StringId::AccountLimit:
       return u"Current version of Quidora supports only 15 accounts. You reached this maximum "
              u"number! Solution: You can delete one of the old accounts...";
+    case StringId::ExportCannotDelete:
+      return u"Cannot delete File. The source or destination file may be in use.";
+    case StringId::ExportCannotCreate: return u"Program failed to create file.";
+    case StringId::ExportNoBusinessFolder:
+      return u"Folder Business doesn't exist on you PocketPC. Please, restore original folder "
+             u"structure on you PocketPC, and try again.";
+    case StringId::ExportNoPersonalFolder:
+      return u"Folder Personal doesn't exist on you PocketPC. Please, restore original folder "
+             u"structure on you PocketPC, and try again.";
+    case StringId::ExportFileExists:
+      return u"File already exists - do you want replace existing file?";
+    case StringId::ExportWriteFailed: return u"Program failed to write Money records in file.";
+    case StringId::CsvDate: return u"Date";
+    case StringId::CsvCategory: return u"Category";
+    case StringId::CsvAmount: return u"Amount";
+    case StringId::CsvMemo: return u"Memo";
+    case StringId::CsvReportDate: return u"Report Date:";
+    case StringId::CsvAccountHeading: return u"Account:";
+    case StringId::CsvBalanceFrom: return u"Total Balance of all accounts from";
+    case StringId::CsvBalanceTill: return u"till";
+    case StringId::CsvBalanceBothDates: return u"(including both these dates)";
+    case StringId::CsvBalanceOn: return u"Total Balance of all accounts on";
+    case StringId::CsvAccount: return u"Account";
+    case StringId::CsvBalance: return u"Balance";
+    case StringId::CsvTotalBalance: return u"Total Balance:";
     case StringId::InvalidName:
       return u"Please, enter a unique name that is alphabetic character within the ranges A - Z "
              u"or a - z or decimal digit (0 - 9).";
