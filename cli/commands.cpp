@@ -3,7 +3,6 @@
 #include <limits>
 #include <optional>
 
-#include "core/message_service.h"
 #include "core/sorts.h"
 #include "core/sums.h"
 #include "platform/utf8.h"
@@ -12,20 +11,6 @@
 namespace quidora::cli {
 
 namespace {
-
-// Keeps what the sums and sorts would show in a message box, to print it instead.
-class CollectedMessages final : public MessageService {
- public:
-  MessageAnswer Show(std::u16string_view text, MessageIcon, MessageButtons) override {
-    if (!shown.empty()) shown += '\n';
-    shown += platform::Utf16ToUtf8Lenient(text);
-    return MessageAnswer::Ok;
-  }
-  void Beep() override {}
-  void SetWaitCursor(bool) override {}
-
-  std::string shown;
-};
 
 Outcome Refused(std::string error) {
   return Outcome{kExitRefused, std::move(error)};
@@ -51,18 +36,22 @@ void DescribeRange(const Request& request, Report& report) {
   report.about.emplace_back("to", date(request.to));
 }
 
-// The accounts, and the key of the one the request names.
-Outcome FindAccount(StoreReader& store, const Request& request, AccountList& accounts,
-                    std::uint32_t& key) {
-  if (!store.ReadAccounts(accounts)) return StoreFailure(store.LastError());
-  const std::optional<std::u16string> name = platform::Utf8ToUtf16(request.account);
-  const AccountRecord* found = name ? accounts.FindByName(*name) : nullptr;
-  if (found == nullptr) return Refused("there is no account \"" + request.account + "\"");
-  key = found->key;
-  return {};
+}  // namespace
+
+MessageAnswer CollectedMessages::Show(std::u16string_view text, MessageIcon, MessageButtons) {
+  if (!shown.empty()) shown += '\n';
+  shown += platform::Utf16ToUtf8Lenient(text);
+  return MessageAnswer::Ok;
 }
 
-}  // namespace
+Outcome FindAccount(StoreReader& store, const Request& request, AccountList& accounts,
+                    const AccountRecord*& found) {
+  if (!store.ReadAccounts(accounts)) return StoreFailure(store.LastError());
+  const std::optional<std::u16string> name = platform::Utf8ToUtf16(request.account);
+  found = name ? accounts.FindByName(*name) : nullptr;
+  if (found == nullptr) return Refused("there is no account \"" + request.account + "\"");
+  return {};
+}
 
 Outcome StoreFailure(platform::StoreError error) {
   if (error == platform::StoreError::Corrupt) {
@@ -108,13 +97,13 @@ Outcome AccountsReport(StoreReader& store, const Request& request, Report& repor
 
 Outcome CategoriesReport(StoreReader& store, const Request& request, Report& report) {
   AccountList accounts;
-  std::uint32_t key = 0;
-  if (Outcome found = FindAccount(store, request, accounts, key); found.status != kExitDone) {
+  const AccountRecord* account = nullptr;
+  if (Outcome found = FindAccount(store, request, accounts, account); found.status != kExitDone) {
     return found;
   }
   CategoryList categories;
   MoneySelection selection = Range(request);
-  selection.accountKey = key;
+  selection.accountKey = account->key;
   MoneyList money;
   if (!store.ReadCategories(categories) || !store.ReadMoneyRecords(money, selection)) {
     return StoreFailure(store.LastError());
@@ -140,12 +129,12 @@ Outcome CategoriesReport(StoreReader& store, const Request& request, Report& rep
 
 Outcome RecordsReport(StoreReader& store, const Request& request, Report& report) {
   AccountList accounts;
-  std::uint32_t key = 0;
-  if (Outcome found = FindAccount(store, request, accounts, key); found.status != kExitDone) {
+  const AccountRecord* account = nullptr;
+  if (Outcome found = FindAccount(store, request, accounts, account); found.status != kExitDone) {
     return found;
   }
   MoneySelection selection = Range(request);
-  selection.accountKey = key;
+  selection.accountKey = account->key;
   MoneyList money;
   if (!store.ReadMoneyRecords(money, selection)) return StoreFailure(store.LastError());
   CollectedMessages messages;

@@ -2,10 +2,13 @@
 // same sums and sorts the device program's reports use, or tells why it cannot.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "cli/arguments.h"
 #include "cli/report.h"
+#include "core/message_service.h"
+#include "core/record_list.h"
 #include "store/store_reader.h"
 
 namespace quidora::cli {
@@ -19,6 +22,22 @@ struct Outcome {
   int status = kExitDone;
   std::string error;  // for kExitRefused and kExitStore: what to tell the user
 };
+
+// Keeps what the sums and sorts would show in a message box, to print it instead.
+class CollectedMessages final : public MessageService {
+ public:
+  MessageAnswer Show(std::u16string_view text, MessageIcon icon,
+                     MessageButtons buttons = MessageButtons::Ok) override;
+  void Beep() override {}
+  void SetWaitCursor(bool) override {}
+
+  std::string shown;  // UTF-8, one line per message
+};
+
+// Reads the accounts and finds the one the request names, exactly as written; `found` points
+// into `accounts`.
+Outcome FindAccount(StoreReader& store, const Request& request, AccountList& accounts,
+                    const AccountRecord*& found);
 
 // accounts: every account's balance over the range, by name, and the grand total.
 Outcome AccountsReport(StoreReader& store, const Request& request, Report& report);

@@ -5,8 +5,10 @@
 
 #include "cli/arguments.h"
 #include "cli/commands.h"
+#include "cli/export_command.h"
 #include "cli/help_text.h"
 #include "cli/report.h"
+#include "platform/clock.h"
 #include "platform/volume_reader.h"
 #include "store/store_reader.h"
 
@@ -76,9 +78,13 @@ int RunProgram(std::span<const std::string_view> args, const platform::Environme
     case Command::Records:
       outcome = RecordsReport(store, request, report);
       break;
-    case Command::Export:
-      outcome = Outcome{kExitRefused, "export is not available yet"};
+    case Command::Export: {
+      const platform::SystemClock clock;
+      outcome = ExportAccount(store, request, *locations, clock);
+      // The file is the output; nothing goes to the terminal.
+      if (outcome.status == kExitDone) return kExitDone;
       break;
+    }
     case Command::Help:
       break;
   }

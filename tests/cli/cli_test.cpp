@@ -3,6 +3,7 @@
 // the store open.
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <fstream>
 
 #include "cli_runner.h"
@@ -130,6 +131,66 @@ TEST_F(CliTest, CommandsReportTheSmallStoreAndLeaveItAsItWas) {
   EXPECT_NE(run.out.find("Usage: quidora-cli COMMAND"), std::string::npos);
 }
 
+std::string FileBytes(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Today as the export's report date shows it in date form 0.
+std::string TodayText() {
+  const std::time_t now = std::time(nullptr);
+  std::tm utc{};
+  gmtime_r(&now, &utc);
+  char text[16];
+  std::strftime(text, sizeof text, "%d-%m-%y", &utc);
+  return text;
+}
+
+TEST_F(CliTest, ExportWritesTheDeviceProgramsTransactionsFile) {
+  MakeStore();
+  store_.reset();
+  TempFolder out;
+  const fs::path file = out.path() / "cash.csv";
+
+  CliRun run = Run({"export", "Cash", file.string()});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out + run.err, "");
+  // Every record of the account in date order; quotes in a memo become spaces.
+  EXPECT_EQ(FileBytes(file),
+            "\"Report Date: " + TodayText() + "\",\"Account: Cash\"\r\n"
+            "\"Date\",\"Category\",\"Amount\",\"Memo\"\r\n"
+            "\"31-12-09\",\"Food\",\"-10.00\",\"before\"\r\n"
+            "\"01-01-10\",\"Salary\",\"2,500.00\",\"pay,  January \"\r\n"
+            "\"15-06-10\",\"Food\",\"-12.50\",\"\"\r\n"
+            "\"15-06-10\",\"Car\",\"-300.00\",\"tyres\"\r\n"
+            "\"31-12-10\",\"Food\",\"-7.50\",\"last day\"\r\n"
+            "\"01-01-11\",\"Car\",\"-50.00\",\"after\"\r\n");
+
+  // The other options, over the existing file: UTF-16 without a byte-order mark.
+  run = Run({"export", "Épargne", file.string(), "--unicode", "--date-form", "3", "--grouping=1"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  std::u16string text;
+  const std::string bytes = FileBytes(file);
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    text += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                  static_cast<unsigned char>(bytes[i + 1]) << 8);
+  }
+  EXPECT_NE(text.find(u"\",\"Account: Épargne\"\r\n"), std::u16string::npos);
+  EXPECT_NE(text.find(u"\r\n\"05/05/10\",\"Interest\",\"123,45\",\"\"\r\n"), std::u16string::npos);
+  // Windows-1252 holds the name's letter in one byte.
+  EXPECT_EQ(Run({"export", "Épargne", file.string()}).status, 0);
+  EXPECT_NE(FileBytes(file).find("Account: \xC9pargne"), std::string::npos);
+
+  // Never over the store's own files, nor over a folder.
+  for (const fs::path& refused : {VolumeFile(), fs::path(VolumeFile().string() + "-wal"),
+                                  out.path()}) {
+    run = Run({"export", "Cash", refused.string()});
+    EXPECT_EQ(run.status, 1) << refused;
+    EXPECT_NE(run.err, "");
+  }
+  EXPECT_EQ(fs::directory_iterator(out.path())->path(), file);  // no temporary file left
+}
+
 TEST_F(CliTest, WrongRequestsEndWithStatusOneAndPrintNoReport) {
   MakeStore();
   store_.reset();
@@ -148,6 +209,8 @@ TEST_F(CliTest, WrongRequestsEndWithStatusOneAndPrintNoReport) {
       {{"records"}, "takes ACCOUNT"},
       {{"records", "Cash", "--unicode"}, "has no option --unicode"},
       {{"accounts", "--format", "xml"}, "--format takes"},
+      {{"export", "Cash", "out.csv", "--date-form", "4"}, "--date-form takes 0, 1, 2 or 3"},
+      {{"export", "Cash", "out.csv", "--from", "2010-01-01"}, "has no option --from"},
       {{"balance"}, "unknown command"},
   };
   for (const Case& c : cases) {
