@@ -118,8 +118,7 @@ ParsedArguments ParseArguments(std::span<const std::string_view> args) {
       if (!text) return Wrong(shown + " needs a date");
       const std::optional<std::uint32_t> date = ParseIsoDate(*text);
       if (!date) {
-        return Wrong(shown + " \"" + std::string(*text) +
-                     "\" is not a date written as YYYY-MM-DD");
+        return Wrong(shown + " \"" + std::string(*text) + "\" is not a date written as YYYY-MM-DD");
       }
       (name == "--from" ? request.from : request.to) = date;
     } else if (name == "--format" && !exporting) {
@@ -138,7 +137,8 @@ ParsedArguments ParseArguments(std::span<const std::string_view> args) {
       const std::optional<std::string_view> text = takeValue();
       const std::optional<std::uint32_t> number =
           text ? SmallNumber(*text, dateForm ? 3 : 1) : std::nullopt;
-      if (!number) return Wrong(dateForm ? "--date-form takes 0, 1, 2 or 3" : "--grouping takes 0 or 1");
+      if (!number)
+        return Wrong(dateForm ? "--date-form takes 0, 1, 2 or 3" : "--grouping takes 0 or 1");
       (dateForm ? request.dateForm : request.grouping) = *number;
     } else {
       return Wrong("\"" + std::string(args[0]) + "\" has no option " + shown);

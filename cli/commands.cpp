@@ -149,9 +149,10 @@ Outcome RecordsReport(StoreReader& store, const Request& request, Report& report
                     {"memo", "Memo", ColumnKind::Text}};
   report.rows.reserve(money.size());
   for (const MoneyRecord& record : money) {
-    const std::int64_t amount = record.type == kIncome ? record.amount : -std::int64_t{record.amount};
-    report.rows.push_back({std::int64_t{record.DateNumber()}, Utf8(record.Category()), amount,
-                           Utf8(record.Memo())});
+    const std::int64_t amount =
+        record.type == kIncome ? record.amount : -std::int64_t{record.amount};
+    report.rows.push_back(
+        {std::int64_t{record.DateNumber()}, Utf8(record.Category()), amount, Utf8(record.Memo())});
   }
   return {};
 }

@@ -52,8 +52,9 @@ bool IsStoreFile(const fs::path& file, const platform::DeviceLocations& location
   std::error_code error;
   const fs::path target = fs::weakly_canonical(fs::absolute(file, error), error);
   const std::string volume = locations.objectStore.string();
-  for (const fs::path& own : {fs::path(volume), fs::path(volume + "-wal"), fs::path(volume + "-shm"),
-                             fs::path(volume + "-journal"), locations.registry}) {
+  for (const fs::path& own :
+       {fs::path(volume), fs::path(volume + "-wal"), fs::path(volume + "-shm"),
+        fs::path(volume + "-journal"), locations.registry}) {
     if (fs::weakly_canonical(own, error) == target) return true;
     std::error_code ignored;
     if (fs::equivalent(own, file, ignored)) return true;  // another name of the same file

@@ -9,6 +9,6 @@
 int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);
   const std::vector<std::string_view> args(argv + (argc > 0 ? 1 : 0), argv + argc);
-  return quidora::cli::RunProgram(args, [](const char* name) { return std::getenv(name); },
-                                  std::cout, std::cerr);
+  return quidora::cli::RunProgram(
+      args, [](const char* name) { return std::getenv(name); }, std::cout, std::cerr);
 }

@@ -55,8 +55,7 @@ int RunProgram(std::span<const std::string_view> args, const platform::Environme
     return out ? kExitDone : Tell(err, kExitRefused, "cannot write the help");
   }
 
-  const std::optional<platform::DeviceLocations> locations =
-      platform::ResolveDeviceLocations(env);
+  const std::optional<platform::DeviceLocations> locations = platform::ResolveDeviceLocations(env);
   if (!locations) {
     return Tell(err, kExitStore, "cannot tell where the store is: set QUIDORA_HOME or HOME");
   }

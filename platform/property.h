@@ -71,6 +71,12 @@ void EncodeRecord(std::span<const PropValue> props, std::vector<std::uint8_t>& o
 // well-formed record; `out` is then unspecified.
 bool DecodeRecord(std::span<const std::uint8_t> bytes, Record& out);
 
+// Decodes only the UI4 properties of a stored record into `out` (reusing its storage), in their
+// stored order, skipping texts and other values unread. False exactly when DecodeRecord would be:
+// the whole record is checked. For readers that look at a few numbers of many records before
+// deciding which records to decode in full.
+bool DecodeNumbers(std::span<const std::uint8_t> bytes, Record& out);
+
 // The value of the first UI4 property 0 of a record, the key it sorts by.
 struct SortKey {
   bool present = false;

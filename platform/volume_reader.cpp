@@ -155,11 +155,10 @@ VolumeReader::OpenResult VolumeReader::Open(const std::filesystem::path& file) {
                   "read: " + volume->db.ErrorMessage());
   }
   probe = sql::Statement();
-  if (volume->databaseByName.Prepare(volume->db, "SELECT oid, record_count FROM databases WHERE name = ?1") !=
-          SQLITE_OK ||
-      volume->records.Prepare(volume->db,
-                              "SELECT props FROM records WHERE db = ?1 ORDER BY skey, oid") !=
-          SQLITE_OK) {
+  if (volume->databaseByName.Prepare(
+          volume->db, "SELECT oid, record_count FROM databases WHERE name = ?1") != SQLITE_OK ||
+      volume->records.Prepare(
+          volume->db, "SELECT props FROM records WHERE db = ?1 ORDER BY skey, oid") != SQLITE_OK) {
     return Refuse(VolumeStatus::Damaged, "layout: " + volume->db.ErrorMessage());
   }
   OpenResult result;

@@ -38,7 +38,7 @@ class VolumeReader {
   struct OpenResult {
     // Opened, or why the volume is refused: Unreadable, Damaged, Foreign or Newer.
     VolumeStatus status = VolumeStatus::Unreadable;
-    bool missing = false;  // there is no volume at all (status is then Unreadable)
+    bool missing = false;                  // there is no volume at all (status is then Unreadable)
     std::unique_ptr<VolumeReader> reader;  // set for Opened only
     std::string detail;                    // what the check found, for messages and logs
   };

@@ -36,8 +36,8 @@ bool StoreReader::ReadCategories(CategoryList& categoryList) {
 bool StoreReader::ReadAccounts(AccountList& accountList) {
   platform::Record props;
   bool decoded = true;
-  const VolumeReader::ReadStatus status = volume_.ReadDatabase(
-      store::kAccountsDatabaseName, [&](std::span<const std::uint8_t> bytes) {
+  const VolumeReader::ReadStatus status =
+      volume_.ReadDatabase(store::kAccountsDatabaseName, [&](std::span<const std::uint8_t> bytes) {
         if (!platform::DecodeRecord(bytes, props)) {
           decoded = false;
           return false;
@@ -52,11 +52,27 @@ bool StoreReader::ReadAccounts(AccountList& accountList) {
 }
 
 bool StoreReader::ReadMoneyRecords(MoneyList& moneyList, const MoneySelection& selection) {
+  platform::Record numbers;
   platform::Record props;
+  numbers.reserve(9);
   props.reserve(9);
+  MoneyRecord probe;
   bool decoded = true;
-  const VolumeReader::ReadStatus status = volume_.ReadDatabase(
-      store::kMoneyDatabaseName, [&](std::span<const std::uint8_t> bytes) {
+  const VolumeReader::ReadStatus status =
+      volume_.ReadDatabase(store::kMoneyDatabaseName, [&](std::span<const std::uint8_t> bytes) {
+        // The numbers alone tell whether a record is selected: most records of a large store
+        // are not, and building their texts would cost more than reading them.
+        if (!platform::DecodeNumbers(bytes, numbers)) {
+          decoded = false;
+          return false;
+        }
+        probe.Reset();
+        FillMoneyRecord(numbers, probe);
+        if ((selection.accountKey && probe.accountKey != *selection.accountKey) ||
+            !IsInDateRange(probe.DateNumber(), selection.startDateNumber,
+                           selection.endDateNumber)) {
+          return true;
+        }
         if (!platform::DecodeRecord(bytes, props)) {
           decoded = false;
           return false;
@@ -64,11 +80,6 @@ bool StoreReader::ReadMoneyRecords(MoneyList& moneyList, const MoneySelection& s
         MoneyRecord work;
         work.Reset();
         FillMoneyRecord(props, work);
-        if (selection.accountKey && work.accountKey != *selection.accountKey) return true;
-        if (!IsInDateRange(work.DateNumber(), selection.startDateNumber,
-                           selection.endDateNumber)) {
-          return true;
-        }
         moneyList.Append(std::move(work));
         return true;
       });

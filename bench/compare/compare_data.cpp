@@ -75,8 +75,8 @@ class Draw {
 };
 
 struct Drawn {
-  std::uint32_t account;  // index into kAccounts
-  std::uint32_t category; // index into GeneratedCategories()
+  std::uint32_t account;   // index into kAccounts
+  std::uint32_t category;  // index into GeneratedCategories()
   SystemTime date;
   std::uint32_t type;
   std::uint32_t amount;
@@ -193,13 +193,12 @@ int Generate(std::uint64_t records, const fs::path& home, const fs::path& journa
       const std::string category = Ascii(GeneratedCategories()[drawn.category]);
       std::snprintf(date, sizeof date, "%04u/%02u/%02u", drawn.date.year, drawn.date.month,
                     drawn.date.day);
-      journal << date << (drawn.memo.empty() ? "" : " ") << drawn.memo << "\n    Assets:"
-              << account << "  " << (drawn.type == kIncome ? "" : "-") << Cents(drawn.amount)
+      journal << date << (drawn.memo.empty() ? "" : " ") << drawn.memo << "\n    Assets:" << account
+              << "  " << (drawn.type == kIncome ? "" : "-") << Cents(drawn.amount)
               << "\n    Categories:" << category << "\n\n";
       rows << key << '\t' << account << '\t'
            << drawn.date.year * 10000u + drawn.date.month * 100u + drawn.date.day << '\t'
-           << drawn.type << '\t' << drawn.amount << '\t' << category << '\t' << drawn.memo
-           << '\n';
+           << drawn.type << '\t' << drawn.amount << '\t' << category << '\t' << drawn.memo << '\n';
     }
     if (!batch.Commit(ui)) return fail("cannot store the money records");
   }
@@ -251,8 +250,8 @@ int main(int argc, char** argv) {
     return quidora::bench::Usage();
   }
   const auto start = std::chrono::steady_clock::now();
-  const int status = quidora::bench::Generate(*records, home, journal, rows,
-                                              static_cast<std::uint32_t>(seed));
+  const int status =
+      quidora::bench::Generate(*records, home, journal, rows, static_cast<std::uint32_t>(seed));
   if (status == 0) {
     std::printf("%llu records in %s, %s and %s (%.1f s)\n",
                 static_cast<unsigned long long>(*records), home.c_str(), journal.c_str(),

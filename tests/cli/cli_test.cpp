@@ -92,8 +92,8 @@ TEST_F(CliTest, CommandsReportTheSmallStoreAndLeaveItAsItWas) {
             "],\"total\":224345}\n");
 
   // Both ends of the range count; zero totals (Interest) are left out.
-  run = Run({"categories", "Cash", "--from", "2010-01-01", "--to", "2010-12-31", "--format",
-             "csv"});
+  run =
+      Run({"categories", "Cash", "--from", "2010-01-01", "--to", "2010-12-31", "--format", "csv"});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, "category,total\nCar,-300.00\nFood,-20.00\nSalary,2500.00\n");
   // Income and expense of one category that cancel out leave it out as well.
@@ -114,12 +114,13 @@ TEST_F(CliTest, CommandsReportTheSmallStoreAndLeaveItAsItWas) {
             "2010-12-31,Food,-7.50,last day\n"
             "2011-01-01,Car,-50.00,after\n");
   run = Run({"records", "Cash", "--to", "2010-01-01", "--format", "json"});
-  EXPECT_EQ(run.out,
-            "{\"account\":\"Cash\",\"from\":null,\"to\":\"2010-01-01\",\"records\":[\n"
-            "{\"date\":\"2009-12-31\",\"category\":\"Food\",\"amount\":-1000,\"memo\":\"before\"},\n"
-            "{\"date\":\"2010-01-01\",\"category\":\"Salary\",\"amount\":250000,"
-            "\"memo\":\"pay, \\\"January\\\"\"}\n"
-            "]}\n");
+  EXPECT_EQ(
+      run.out,
+      "{\"account\":\"Cash\",\"from\":null,\"to\":\"2010-01-01\",\"records\":[\n"
+      "{\"date\":\"2009-12-31\",\"category\":\"Food\",\"amount\":-1000,\"memo\":\"before\"},\n"
+      "{\"date\":\"2010-01-01\",\"category\":\"Salary\",\"amount\":250000,"
+      "\"memo\":\"pay, \\\"January\\\"\"}\n"
+      "]}\n");
   run = Run({"records", "Cash", "--from", "2010-06-15", "--to", "2010-06-15"});
   EXPECT_EQ(run.out,
             "Date        Category   Amount  Memo\n"
@@ -156,15 +157,15 @@ TEST_F(CliTest, ExportWritesTheDeviceProgramsTransactionsFile) {
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out + run.err, "");
   // Every record of the account in date order; quotes in a memo become spaces.
-  EXPECT_EQ(FileBytes(file),
-            "\"Report Date: " + TodayText() + "\",\"Account: Cash\"\r\n"
-            "\"Date\",\"Category\",\"Amount\",\"Memo\"\r\n"
-            "\"31-12-09\",\"Food\",\"-10.00\",\"before\"\r\n"
-            "\"01-01-10\",\"Salary\",\"2,500.00\",\"pay,  January \"\r\n"
-            "\"15-06-10\",\"Food\",\"-12.50\",\"\"\r\n"
-            "\"15-06-10\",\"Car\",\"-300.00\",\"tyres\"\r\n"
-            "\"31-12-10\",\"Food\",\"-7.50\",\"last day\"\r\n"
-            "\"01-01-11\",\"Car\",\"-50.00\",\"after\"\r\n");
+  EXPECT_EQ(FileBytes(file), "\"Report Date: " + TodayText() +
+                                 "\",\"Account: Cash\"\r\n"
+                                 "\"Date\",\"Category\",\"Amount\",\"Memo\"\r\n"
+                                 "\"31-12-09\",\"Food\",\"-10.00\",\"before\"\r\n"
+                                 "\"01-01-10\",\"Salary\",\"2,500.00\",\"pay,  January \"\r\n"
+                                 "\"15-06-10\",\"Food\",\"-12.50\",\"\"\r\n"
+                                 "\"15-06-10\",\"Car\",\"-300.00\",\"tyres\"\r\n"
+                                 "\"31-12-10\",\"Food\",\"-7.50\",\"last day\"\r\n"
+                                 "\"01-01-11\",\"Car\",\"-50.00\",\"after\"\r\n");
 
   // The other options, over the existing file: UTF-16 without a byte-order mark.
   run = Run({"export", "Épargne", file.string(), "--unicode", "--date-form", "3", "--grouping=1"});
@@ -182,8 +183,8 @@ TEST_F(CliTest, ExportWritesTheDeviceProgramsTransactionsFile) {
   EXPECT_NE(FileBytes(file).find("Account: \xC9pargne"), std::string::npos);
 
   // Never over the store's own files, nor over a folder.
-  for (const fs::path& refused : {VolumeFile(), fs::path(VolumeFile().string() + "-wal"),
-                                  out.path()}) {
+  for (const fs::path& refused :
+       {VolumeFile(), fs::path(VolumeFile().string() + "-wal"), out.path()}) {
     run = Run({"export", "Cash", refused.string()});
     EXPECT_EQ(run.status, 1) << refused;
     EXPECT_NE(run.err, "");
@@ -274,12 +275,12 @@ TEST_F(CliTest, ReadsWhileTheDeviceProgramHoldsTheStore) {
   // The device program goes on writing and ending as if nothing had read its store.
   Money(cashKey, u"Food", 100, Day(2010, 7, 8), kExpense, u"");
   store_.reset();
-  EXPECT_EQ(RunCli(home_.path(), {"records", "Cash", "--from", "2010-07-08", "--format", "csv"})
-                .out,
-            "date,category,amount,memo\n"
-            "2010-07-08,Food,-1.00,\n"
-            "2010-12-31,Food,-7.50,last day\n"
-            "2011-01-01,Car,-50.00,after\n");
+  EXPECT_EQ(
+      RunCli(home_.path(), {"records", "Cash", "--from", "2010-07-08", "--format", "csv"}).out,
+      "date,category,amount,memo\n"
+      "2010-07-08,Food,-1.00,\n"
+      "2010-12-31,Food,-7.50,last day\n"
+      "2011-01-01,Car,-50.00,after\n");
 }
 
 // Writes `bytes` over the file from `offset` on.
