@@ -7,82 +7,87 @@
 namespace quidora {
 namespace {
 
-// A total or balance as the report files write it: "-" and the magnitude when negative, the
-// amount text otherwise (zero is "0.00", or "0,00" with grouping 1).
-FormattedText SignedAmountText(std::int64_t cents, std::uint32_t grouping) {
-  return FormatAmount(cents, grouping);
-}
+// What separates two quoted fields.
+constexpr std::string_view kBetween = "\",\"";
 
 FormattedText ReportDateText(const SystemTime& today, std::uint32_t viewType) {
   return FormatDate(DateNumberOf(today).value_or(0), viewType);
 }
 
-// "text","text",... for the program's own headings.
-template <typename Out>
-void QuotedLine(Out& out, std::initializer_list<std::u16string_view> fields) {
-  bool first = true;
-  for (std::u16string_view field : fields) {
-    if (!first) out.Put(',');
-    first = false;
-    out.Put('"');
-    out.Put(field);
-    out.Put('"');
-  }
-  out.EndLine();
+// A memo among the parts of a line: written cleaned (Encoder::PutMemo).
+struct Memo {
+  std::u16string_view text;
+};
+
+std::size_t Units(std::u16string_view text) {
+  return text.size();
+}
+std::size_t Units(std::string_view ascii) {
+  return ascii.size();
+}
+std::size_t Units(char) {
+  return 1;
+}
+std::size_t Units(Memo memo) {
+  return memo.text.size();
 }
 
-// "name","amount" lines of the two report files.
 template <typename Out>
-void NameAmountLine(Out& out, std::u16string_view name, std::int64_t cents,
-                    std::uint32_t grouping) {
-  out.Put('"');
-  out.Put(name);
-  out.Put(u"\",\"");
-  out.Put(SignedAmountText(cents, grouping).view());
-  out.Put('"');
-  out.EndLine();
+char* Store(char* at, std::u16string_view text) {
+  return Out::Put(at, text);
+}
+template <typename Out>
+char* Store(char* at, std::string_view ascii) {
+  return Out::Put(at, ascii);
+}
+template <typename Out>
+char* Store(char* at, char unit) {
+  return Out::Put(at, unit);
+}
+template <typename Out>
+char* Store(char* at, Memo memo) {
+  return Out::PutMemo(at, memo.text);
+}
+
+// One line and its CR LF: room for all its parts is made once, then they are stored.
+template <typename Out, typename... Parts>
+void Line(Out& out, const Parts&... parts) {
+  char* at = out.Start((Units(parts) + ... + 2));
+  ((at = Store<Out>(at, parts)), ...);
+  at = Out::Put(at, '\r');
+  out.Commit(Out::Put(at, '\n'));
 }
 
 template <typename Out>
 bool Transactions(const TransactionsFile& file, const CsvOptions& options, Out& out) {
-  out.Put('"');
-  out.Put(LoadString(StringId::CsvReportDate));
-  out.Put(' ');
-  out.Put(ReportDateText(file.reportDate, options.dateViewType).view());
-  out.Put(u"\",\"");
-  out.Put(LoadString(StringId::CsvAccountHeading));
-  out.Put(' ');
-  out.Put(file.accountName);
-  out.Put('"');
-  out.EndLine();
-  QuotedLine(out, {LoadString(StringId::CsvDate), LoadString(StringId::CsvCategory),
-                   LoadString(StringId::CsvAmount), LoadString(StringId::CsvMemo)});
+  const FormattedText today = ReportDateText(file.reportDate, options.dateViewType);
+  Line(out, '"', LoadString(StringId::CsvReportDate), ' ', today.view(), kBetween,
+       LoadString(StringId::CsvAccountHeading), ' ', file.accountName, '"');
+  Line(out, '"', LoadString(StringId::CsvDate), kBetween, LoadString(StringId::CsvCategory),
+       kBetween, LoadString(StringId::CsvAmount), kBetween, LoadString(StringId::CsvMemo), '"');
   for (const MoneyRecord& record : file.records) {
     if (!out.ok()) break;
-    out.Put('"');
-    out.Put(record.DateText(options.dateViewType).view());
-    out.Put(u"\",\"");
-    out.Put(record.Category());
-    out.Put(u"\",\"");
-    if (record.type != kIncome) out.Put('-');
-    out.Put(record.AmountText(options.grouping).view());
-    out.Put(u"\",\"");
-    out.PutMemo(record.Memo());
-    out.Put('"');
-    out.EndLine();
+    const std::string_view sign = record.type != kIncome ? "-" : "";
+    Line(out, '"', record.DateText(options.dateViewType).view(), kBetween, record.Category(),
+         kBetween, sign, record.AmountText(options.grouping).view(), kBetween, Memo{record.Memo()},
+         '"');
   }
   return out.Finish();
 }
 
+// A total or balance as the report files write it: "-" and the magnitude when negative, the
+// amount text otherwise (zero is "0.00", or "0,00" with grouping 1).
+template <typename Out>
+void NameAmountLine(Out& out, std::u16string_view name, std::int64_t cents,
+                    std::uint32_t grouping) {
+  Line(out, '"', name, kBetween, FormatAmount(cents, grouping).view(), '"');
+}
+
 template <typename Out>
 bool CategoryReport(const CategoryReportFile& file, const CsvOptions& options, Out& out) {
-  out.Put('"');
-  out.Put(LoadString(StringId::CsvReportDate));
-  out.Put(' ');
-  out.Put(ReportDateText(file.reportDate, options.dateViewType).view());
-  out.Put('"');
-  out.EndLine();
-  QuotedLine(out, {LoadString(StringId::CsvCategory), LoadString(StringId::CsvAmount)});
+  const FormattedText today = ReportDateText(file.reportDate, options.dateViewType);
+  Line(out, '"', LoadString(StringId::CsvReportDate), ' ', today.view(), '"');
+  Line(out, '"', LoadString(StringId::CsvCategory), kBetween, LoadString(StringId::CsvAmount), '"');
   for (const CategoryRecord& category : file.categories) {
     NameAmountLine(out, category.Name(), category.total, options.grouping);
   }
@@ -93,30 +98,20 @@ template <typename Out>
 bool BalanceReport(const BalanceReportFile& file, const CsvOptions& options, Out& out) {
   const FormattedText start = FormatDate(file.startDateNumber, options.dateViewType);
   if (file.startDateNumber != file.endDateNumber) {
-    out.Put(LoadString(StringId::CsvBalanceFrom));
-    out.Put(' ');
-    out.Put(start.view());
-    out.Put(' ');
-    out.Put(LoadString(StringId::CsvBalanceTill));
-    out.Put(' ');
-    out.Put(FormatDate(file.endDateNumber, options.dateViewType).view());
-    out.Put(' ');
-    out.Put(LoadString(StringId::CsvBalanceBothDates));
+    const FormattedText end = FormatDate(file.endDateNumber, options.dateViewType);
+    Line(out, LoadString(StringId::CsvBalanceFrom), ' ', start.view(), ' ',
+         LoadString(StringId::CsvBalanceTill), ' ', end.view(), ' ',
+         LoadString(StringId::CsvBalanceBothDates));
   } else {
-    out.Put(LoadString(StringId::CsvBalanceOn));
-    out.Put(' ');
-    out.Put(start.view());
+    Line(out, LoadString(StringId::CsvBalanceOn), ' ', start.view());
   }
-  out.EndLine();
-  QuotedLine(out, {LoadString(StringId::CsvAccount), LoadString(StringId::CsvBalance)});
+  Line(out, '"', LoadString(StringId::CsvAccount), kBetween, LoadString(StringId::CsvBalance), '"');
   for (const AccountRecord& account : file.accounts) {
     NameAmountLine(out, account.Name(), account.balance, options.grouping);
   }
-  out.EndLine();
-  out.Put(LoadString(StringId::CsvTotalBalance));
-  out.Put(' ');
-  out.Put(SignedAmountText(file.total, options.grouping).view());
-  out.EndLine();
+  Line(out);
+  Line(out, LoadString(StringId::CsvTotalBalance), ' ',
+       FormatAmount(file.total, options.grouping).view());
   return out.Finish();
 }
 

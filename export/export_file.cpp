@@ -73,13 +73,23 @@ class FileSink final : public ByteSink {
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) return false;
       bytes.remove_prefix(static_cast<std::size_t>(n));
+      written_ += static_cast<off_t>(n);
+    }
+    // Start the disk on what is written so far while the rest is formatted, so that the sync at
+    // the end has little left to wait for. Only a hint: the sync decides.
+    if (written_ - started_ >= kStartEvery) {
+      ::sync_file_range(fd_, started_, written_ - started_, SYNC_FILE_RANGE_WRITE);
+      started_ = written_;
     }
     return true;
   }
 
  private:
+  static constexpr off_t kStartEvery = off_t{8} << 20;
   int fd_;
   IoFaults* faults_;
+  off_t written_ = 0;
+  off_t started_ = 0;
 };
 
 // A new, private file of an unused hidden name in `folder`; -1 when none can be made.

@@ -121,6 +121,17 @@ TEST(CsvFilesTest, EachFileMatchesItsGoldenBytes) {
   }
 }
 
+// ASCII text in the bytes of `encoding`.
+std::string Widened(const std::string& ascii, std::uint32_t encoding) {
+  if (encoding != kExportUnicode) return ascii;
+  std::string bytes;
+  for (char c : ascii) {
+    bytes += c;
+    bytes += '\0';
+  }
+  return bytes;
+}
+
 // Refuses every write after the first `accepted` bytes.
 class FillingSink final : public ByteSink {
  public:
@@ -144,8 +155,8 @@ class FillingSink final : public ByteSink {
 };
 
 TEST(CsvFilesTest, LargeFilesCrossTheBufferWithoutLosingUnitsAndStopAtARefusingSink) {
-  // Lines of odd byte counts, a long memo held outside the record and units outside the code
-  // page, so the buffer fills mid-line, mid-character and mid-memo in both encodings.
+  // Many lines of an odd byte count with a memo held outside the record and units outside the
+  // code page, so the buffer goes to the sink many times in both encodings.
   MoneyList one;
   AddRecord(one, Day(2005, 10, 3), u"Food \u20ac", kExpense, 123456789,
             u"a \"long\" memo,\r\n kept outside the record \u4e2d\U0001F600");
@@ -155,6 +166,9 @@ TEST(CsvFilesTest, LargeFilesCrossTheBufferWithoutLosingUnitsAndStopAtARefusingS
     AddRecord(many, Day(2005, 10, 3), u"Food \u20ac", kExpense, 123456789,
               u"a \"long\" memo,\r\n kept outside the record \u4e2d\U0001F600");
   }
+  // One line longer than the whole buffer.
+  MoneyList huge;
+  AddRecord(huge, Day(2005, 10, 3), u"Food", kIncome, 1, std::u16string(300000, u'x'));
   for (std::uint32_t encoding : {kExportAscii, kExportUnicode}) {
     SCOPED_TRACE(encoding);
     const CsvOptions options{encoding, 0, 0};
@@ -166,6 +180,13 @@ TEST(CsvFilesTest, LargeFilesCrossTheBufferWithoutLosingUnitsAndStopAtARefusingS
     for (std::size_t i = 0; i < kRecords; ++i) expected.append(single, heading.size());
     const TransactionsFile file{Day(2005, 10, 31), u"A", {many.begin(), many.end()}};
     EXPECT_TRUE(SameBytes(expected, TransactionsCsv(file, options)));
+
+    const std::string longLine =
+        TransactionsCsv({Day(2005, 10, 31), u"A", {huge.begin(), huge.end()}}, options);
+    EXPECT_TRUE(SameBytes(
+        heading + Widened("\"03-10-05\",\"Food\",\"0.01\",\"" + std::string(300000, 'x') + "\"\r\n",
+                          encoding),
+        longLine));
 
     FillingSink sink(expected.size() / 2);
     EXPECT_FALSE(WriteTransactionsCsv(file, options, sink));
