@@ -31,9 +31,16 @@ bool EqualsIgnoringAsciiCase(std::u16string_view a, std::u16string_view b) {
 
 }  // namespace
 
-std::optional<DeviceLocations> ResolveDeviceLocations(const EnvironmentLookup& lookup) {
+std::optional<DeviceLocations> ResolveDeviceLocations(
+    const EnvironmentLookup& lookup, const std::filesystem::path& workingFolder) {
   DeviceLocations locations;
-  if (auto home = AbsoluteVariable(lookup, "QUIDORA_HOME")) {
+  std::optional<std::filesystem::path> home;
+  if (const char* value = lookup("QUIDORA_HOME"); value != nullptr && value[0] != '\0') {
+    if (value[0] != '/' && workingFolder.empty()) return std::nullopt;
+    home = (value[0] == '/' ? std::filesystem::path(value) : workingFolder / value)
+               .lexically_normal();
+  }
+  if (home) {
     locations.dataFolder = *home;
     locations.business = *home / "Documents" / "Business";
     locations.personal = *home / "Documents" / "Personal";
@@ -51,7 +58,25 @@ std::optional<DeviceLocations> ResolveDeviceLocations(const EnvironmentLookup& l
 }
 
 std::optional<DeviceLocations> ResolveDeviceLocations() {
-  return ResolveDeviceLocations([](const char* name) { return std::getenv(name); });
+  std::error_code error;
+  const std::filesystem::path working = std::filesystem::current_path(error);
+  return ResolveDeviceLocations([](const char* name) { return std::getenv(name); },
+                                error ? std::filesystem::path() : working);
+}
+
+bool DataFolderFits(const std::filesystem::path& folder) {
+  if (folder.native().size() > kMaxDataFolderPath) return false;
+  // The nearest part of the path that exists, resolved, and the rest as written.
+  std::filesystem::path existing = folder;
+  std::filesystem::path rest;
+  while (true) {
+    std::error_code error;
+    const std::filesystem::path resolved = std::filesystem::canonical(existing, error);
+    if (!error) return (resolved / rest).lexically_normal().native().size() <= kMaxDataFolderPath;
+    if (!existing.has_relative_path()) return true;
+    rest = rest.empty() ? existing.filename() : existing.filename() / rest;
+    existing = existing.parent_path();
+  }
 }
 
 bool MakePrivateFolders(const std::filesystem::path& folder) {

@@ -9,6 +9,7 @@
 
 #include "platform/io_faults.h"
 #include "platform/locations.h"
+#include "platform/small_file.h"
 
 namespace quidora::platform {
 namespace detail {
@@ -17,7 +18,7 @@ bool IsValidKeyPath(std::u16string_view path);
 
 namespace {
 
-constexpr off_t kMaxFileSize = 4 << 20;
+constexpr std::size_t kMaxFileSize = 4u << 20;
 
 bool EqualsIgnoringAsciiCase(std::u16string_view a, std::u16string_view b) {
   if (a.size() != b.size()) return false;
@@ -44,37 +45,17 @@ bool Injected(IoFaults* faults, IoOp op) {
   return false;
 }
 
-// Reads a whole file of at most kMaxFileSize bytes. nullopt with errno ENOENT when it is missing.
-std::optional<std::string> ReadSmallFile(const std::filesystem::path& file) {
-  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
-  struct stat info {};
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxFileSize) {
-    ::close(fd);
-    errno = EFBIG;
-    return std::nullopt;
+// Keeps the old `file` under `keepAs`, or the first of `keepAs`-2, -3, ... that is free, so that
+// no earlier copy is ever replaced. The name used, or empty when none could be made.
+std::filesystem::path KeepOldFile(const std::filesystem::path& file,
+                                  const std::filesystem::path& keepAs) {
+  for (int number = 1; number <= 1000; ++number) {
+    const std::filesystem::path name =
+        number == 1 ? keepAs : std::filesystem::path(keepAs.string() + "-" + std::to_string(number));
+    if (::link(file.c_str(), name.c_str()) == 0) return name;
+    if (errno != EEXIST) return {};
   }
-  std::string text;
-  char buffer[8192];
-  while (true) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      const int error = errno;
-      ::close(fd);
-      errno = error;
-      return std::nullopt;
-    }
-    if (n == 0) break;
-    text.append(buffer, static_cast<std::size_t>(n));
-    if (text.size() > static_cast<std::size_t>(kMaxFileSize)) {
-      ::close(fd);
-      errno = EFBIG;
-      return std::nullopt;
-    }
-  }
-  ::close(fd);
-  return text;
+  return {};
 }
 
 }  // namespace
@@ -173,16 +154,16 @@ Registry Registry::Load(const std::filesystem::path& file, IoFaults* faults) {
   Registry registry;
   registry.file_ = file;
   registry.faults_ = faults;
-  errno = 0;
-  const std::optional<std::string> text = ReadSmallFile(file);
-  if (!text) {
-    if (errno != ENOENT) {
+  SmallFile read = ReadSmallFile(file, kMaxFileSize);
+  if (!read.text) {
+    if (read.error != ENOENT) {
       registry.loadedCleanly_ = false;
+      registry.loadProblem_ = std::move(read.problem);
       registry.keepDamagedCopy_ = true;
     }
     return registry;
   }
-  registry.ParseText(*text);
+  registry.ParseText(*read.text);
   registry.keepDamagedCopy_ = registry.damagedLines_ > 0;
   return registry;
 }
@@ -237,14 +218,17 @@ bool Registry::Flush() {
   const std::filesystem::path keep = keepDamagedCopy_
                                          ? std::filesystem::path(file_.string() + ".damaged")
                                          : std::filesystem::path();
-  if (!WriteFileAtomically(file_, Serialize(), faults_, keep)) return false;
+  std::filesystem::path keptAs;
+  if (!WriteFileAtomically(file_, Serialize(), faults_, keep, &keptAs)) return false;
+  if (!keptAs.empty()) setAside_ = keptAs;
   dirty_ = false;
   keepDamagedCopy_ = false;
   return true;
 }
 
 bool WriteFileAtomically(const std::filesystem::path& file, std::string_view contents,
-                         IoFaults* faults, const std::filesystem::path& keepOldAs) {
+                         IoFaults* faults, const std::filesystem::path& keepOldAs,
+                         std::filesystem::path* keptAs) {
   const std::filesystem::path folder = file.parent_path().empty() ? "." : file.parent_path();
   if (!MakePrivateFolders(folder)) return false;
   std::string temp = file.string() + ".tmp-XXXXXX";
@@ -269,7 +253,8 @@ bool WriteFileAtomically(const std::filesystem::path& file, std::string_view con
   ok = (::close(fd) == 0) && ok;
   if (ok && !keepOldAs.empty()) {
     // Best effort: a failed link must not block saving the settings.
-    ::link(file.c_str(), keepOldAs.c_str());
+    const std::filesystem::path kept = KeepOldFile(file, keepOldAs);
+    if (keptAs != nullptr) *keptAs = kept;
   }
   ok = ok && !Injected(faults, IoOp::Rename) && ::rename(temp.c_str(), file.c_str()) == 0;
   if (!ok) {

@@ -26,8 +26,9 @@
 // Saving is atomic: a temporary file in the same folder is written, fsync'ed (checked), renamed
 // over the file and the folder is fsync'ed; on any failure the old file is left as it was and
 // the temporary file removed. When the file that was loaded had damaged lines or could not be
-// read, the first save keeps the old contents beside it as "<name>.damaged" (unless that exists)
-// before replacing it, so a hand edit gone wrong is never lost.
+// read, the first save keeps the old contents beside it as "<name>.damaged" (or, when that is
+// taken, "<name>.damaged-2", "-3", ...) before replacing it, so no hand edit gone wrong is ever
+// lost. The file is read without waiting: anything but a regular file loads as an empty registry.
 #pragma once
 
 #include <cstdint>
@@ -114,8 +115,12 @@ class Registry {
 
   // Lines of the loaded file that were ignored as damaged.
   int DamagedLines() const { return damagedLines_; }
-  // False when the file existed but could not be read (or was too large).
+  // False when the file existed but could not be read (or was too large, or not a regular file).
   bool LoadedCleanly() const { return loadedCleanly_; }
+  // Why it could not be read, in plain words ("is not a regular file"); empty when it could.
+  const std::string& LoadProblem() const { return loadProblem_; }
+  // Where the last save kept the damaged file it replaced; empty when it kept none.
+  const std::filesystem::path& SetAsideCopy() const { return setAside_; }
 
  private:
   friend class RegistryKey;
@@ -140,12 +145,16 @@ class Registry {
   bool keepDamagedCopy_ = false;
   int damagedLines_ = 0;
   bool loadedCleanly_ = true;
+  std::string loadProblem_;
+  std::filesystem::path setAside_;
 };
 
 // Writes `contents` to `file` atomically (temporary file in the same folder, 0600, write, checked
 // fsync, rename, fsync of the folder). On failure the old file is untouched. When
-// `keepOldAs` is non-empty and no file of that name exists, the old file is first linked there.
+// `keepOldAs` is non-empty, the old file is first linked there, or to the first free name of
+// `keepOldAs`-2, -3, ...; `keptAs` (optional) receives the name used.
 bool WriteFileAtomically(const std::filesystem::path& file, std::string_view contents,
-                         IoFaults* faults = nullptr, const std::filesystem::path& keepOldAs = {});
+                         IoFaults* faults = nullptr, const std::filesystem::path& keepOldAs = {},
+                         std::filesystem::path* keptAs = nullptr);
 
 }  // namespace quidora::platform

@@ -3,6 +3,8 @@
 #include <array>
 #include <charconv>
 #include <optional>
+#include <unordered_map>
+#include <vector>
 
 #include "platform/registry.h"
 #include "platform/utf8.h"
@@ -297,7 +299,29 @@ bool IsValidKeyPath(std::u16string_view path) {
 }  // namespace detail
 
 void Registry::ParseText(std::string_view text) {
-  Key* current = nullptr;
+  // Keys and value names compare without regard to ASCII case. A file of a few megabytes can
+  // hold a hundred thousand keys or values: finding each earlier one by a scan would make the
+  // load quadratic, so the parse looks them up by their folded spelling instead.
+  const auto fold = [](std::u16string_view name) {
+    std::u16string folded(name);
+    for (char16_t& c : folded) {
+      if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + 32);
+    }
+    return folded;
+  };
+  std::unordered_map<std::u16string, std::size_t> keyIndex;
+  std::vector<std::unordered_map<std::u16string, std::size_t>> valueIndex;
+  for (std::size_t k = 0; k < keys_.size(); ++k) {
+    keyIndex.emplace(std::u16string(1, static_cast<char16_t>(keys_[k].root)) + fold(keys_[k].path),
+                     k);
+    valueIndex.emplace_back();
+    for (std::size_t v = 0; v < keys_[k].values.size(); ++v) {
+      valueIndex[k].emplace(fold(keys_[k].values[v].name), v);
+    }
+  }
+
+  constexpr std::size_t kNoKey = static_cast<std::size_t>(-1);
+  std::size_t current = kNoKey;
   std::size_t start = 0;
   while (start < text.size()) {
     std::size_t end = text.find('\n', start);
@@ -307,7 +331,7 @@ void Registry::ParseText(std::string_view text) {
     if (line.empty() || line.front() == ';') continue;
 
     if (line.front() == '[') {
-      current = nullptr;
+      current = kNoKey;
       std::u16string name;
       if (line.back() != ']' || !DecodeUtf8(line.substr(1, line.size() - 2), name)) {
         ++damagedLines_;
@@ -328,18 +352,20 @@ void Registry::ParseText(std::string_view text) {
         ++damagedLines_;
         continue;
       }
-      current = FindKey(root->first, path);
-      if (current == nullptr) {
+      const auto [found, added] = keyIndex.emplace(
+          std::u16string(1, static_cast<char16_t>(root->first)) + fold(path), keys_.size());
+      if (added) {
         keys_.push_back(Key{root->first, path, {}});
-        current = &keys_.back();
+        valueIndex.emplace_back();
       }
+      current = found->second;
       continue;
     }
 
     std::size_t pos = 0;
     std::u16string name;
     RegistryValue value;
-    bool ok = current != nullptr && ParseQuoted(line, pos, name);
+    bool ok = current != kNoKey && ParseQuoted(line, pos, name);
     if (ok) {
       std::string_view rest = Trim(line.substr(pos));
       ok = !rest.empty() && rest.front() == '=';
@@ -367,8 +393,14 @@ void Registry::ParseText(std::string_view text) {
       ++damagedLines_;
       continue;
     }
-    const std::size_t index = static_cast<std::size_t>(current - keys_.data());
-    Set(index, name, std::move(value));
+    // A later line with the same name wins.
+    std::vector<Value>& values = keys_[current].values;
+    const auto [found, added] = valueIndex[current].emplace(fold(name), values.size());
+    if (added) {
+      values.push_back(Value{std::move(name), std::move(value)});
+    } else {
+      values[found->second].value = std::move(value);
+    }
   }
   dirty_ = false;
 }

@@ -47,6 +47,42 @@ TEST(LocationsTest, OneFolderHoldsTheWholeDeviceWhenGiven) {
   EXPECT_EQ(locations->personal, "/tmp/dev/Documents/Personal");
 }
 
+TEST(LocationsTest, AnEmptyHomeIsUnsetAndARelativeOneStartsAtTheWorkingFolder) {
+  const auto unset = ResolveDeviceLocations(Env({{"HOME", "/home/ann"}, {"QUIDORA_HOME", ""}}));
+  ASSERT_TRUE(unset.has_value());
+  EXPECT_EQ(unset->dataFolder, "/home/ann/.local/share/quidora");
+
+  const auto relative = ResolveDeviceLocations(
+      Env({{"HOME", "/home/ann"}, {"QUIDORA_HOME", "dev/../portable"}}), "/media/stick");
+  ASSERT_TRUE(relative.has_value());
+  EXPECT_EQ(relative->objectStore, "/media/stick/portable/objectstore.db");
+  EXPECT_EQ(relative->business, "/media/stick/portable/Documents/Business");
+  EXPECT_FALSE(ResolveDeviceLocations(Env({{"HOME", "/home/ann"}, {"QUIDORA_HOME", "dev"}}), {})
+                   .has_value())
+      << "without a working folder a relative home names nothing";
+}
+
+TEST(LocationsTest, ADataFolderTooLongForTheStoreIsToldApartWithoutCreatingIt) {
+  TempFolder folder;
+  const std::string base = folder.path().string();
+  // A path of exactly `length` bytes below the folder, in parts of at most 60 bytes.
+  auto deep = [&](std::size_t length) {
+    std::string path = base;
+    while (length - path.size() > 62) path += "/" + std::string(60, 'd');
+    return std::filesystem::path(path + "/" + std::string(length - path.size() - 1, 'e'));
+  };
+  EXPECT_TRUE(DataFolderFits(deep(kMaxDataFolderPath)));
+  EXPECT_FALSE(DataFolderFits(deep(kMaxDataFolderPath + 1)));
+  EXPECT_TRUE(std::filesystem::is_empty(folder.path())) << "nothing was made";
+
+  // A short path through a link to a long folder is as long as the folder.
+  const std::filesystem::path longFolder = deep(kMaxDataFolderPath - 10);
+  ASSERT_TRUE(MakePrivateFolders(longFolder));
+  std::filesystem::create_directory_symlink(longFolder, folder / "short");
+  EXPECT_TRUE(DataFolderFits(folder / "short" / "ok"));
+  EXPECT_FALSE(DataFolderFits(folder / "short" / "much-too-long"));
+}
+
 TEST(LocationsTest, ANewDeviceGetsPrivateFolders) {
   TempFolder folder;
   const auto home = folder / "home";

@@ -1,7 +1,12 @@
 #include "platform/registry.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <future>
 
 #include "platform/io_faults.h"
 #include "temp_folder.h"
@@ -153,12 +158,22 @@ TEST(RegistryTest, ADamagedFileLoadsAsDefaultsAndIsKeptBesideTheNewOne) {
   EXPECT_EQ(ReadBytes(folder / "registry.reg.damaged"), junk);
   EXPECT_EQ(Registry::Load(file).DamagedLines(), 0);
 
-  // The copy is made once: a later damaged save does not replace the first copy.
-  WriteBytes(file, "nonsense\n");
-  Registry second = Registry::Load(file);
-  second.CreateKey(kMachine, u"X")->SetDword(u"A", 1);
-  EXPECT_TRUE(second.Flush());
+  EXPECT_EQ(registry.SetAsideCopy(), folder / "registry.reg.damaged");
+
+  // Every damaged original is kept: later ones take the next free number, none is replaced.
+  for (const std::string number : {"2", "3"}) {
+    WriteBytes(file, "nonsense " + number + "\n");
+    Registry later = Registry::Load(file);
+    later.CreateKey(kMachine, u"X")->SetDword(u"A", 1);
+    EXPECT_TRUE(later.Flush());
+    EXPECT_EQ(later.SetAsideCopy(), folder / ("registry.reg.damaged-" + number));
+    EXPECT_EQ(ReadBytes(folder / ("registry.reg.damaged-" + number)), "nonsense " + number + "\n");
+  }
   EXPECT_EQ(ReadBytes(folder / "registry.reg.damaged"), junk);
+  Registry clean = Registry::Load(file);
+  clean.CreateKey(kMachine, u"X")->SetDword(u"A", 2);
+  EXPECT_TRUE(clean.Flush());
+  EXPECT_EQ(clean.SetAsideCopy(), std::filesystem::path()) << "a sound file is not set aside";
 }
 
 TEST(RegistryTest, AFileThatIsNotAFileLoadsEmpty) {
@@ -166,9 +181,65 @@ TEST(RegistryTest, AFileThatIsNotAFileLoadsEmpty) {
   std::filesystem::create_directory(folder / "registry.reg");
   Registry registry = Registry::Load(folder / "registry.reg");
   EXPECT_FALSE(registry.LoadedCleanly());
+  EXPECT_EQ(registry.LoadProblem(), "is not a regular file");
   registry.CreateKey(kMachine, u"X")->SetDword(u"A", 1);
   EXPECT_FALSE(registry.Flush()) << "a folder in the way is not replaced";
   EXPECT_TRUE(std::filesystem::is_directory(folder / "registry.reg"));
+}
+
+TEST(RegistryTest, AFifoOrADeviceInPlaceOfTheFileIsRefusedAtOnce) {
+  TempFolder folder;
+  const auto fifo = folder / "fifo.reg";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  auto load = std::async(std::launch::async, [&] { return Registry::Load(fifo); });
+  if (load.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+    ADD_FAILURE() << "the load waits for a writer";
+    // Let the waiting open go on, so that the test can end.
+    const int writer = open(fifo.c_str(), O_WRONLY | O_CLOEXEC);
+    if (writer >= 0) close(writer);
+  }
+  Registry fromFifo = load.get();
+  EXPECT_FALSE(fromFifo.LoadedCleanly());
+  EXPECT_EQ(fromFifo.LoadProblem(), "is not a regular file");
+
+  // A device that never ends, reached through a link.
+  std::filesystem::create_symlink("/dev/zero", folder / "zero.reg");
+  Registry fromDevice = Registry::Load(folder / "zero.reg");
+  EXPECT_FALSE(fromDevice.LoadedCleanly());
+  EXPECT_EQ(fromDevice.LoadProblem(), "is not a regular file");
+}
+
+TEST(RegistryTest, AFileAtItsSizeCapKeepsEveryValueAndTheLastSpellingWins) {
+  constexpr int kValues = 160'000;
+  std::string text = "[HKEY_LOCAL_MACHINE\\Big]\n";
+  for (int i = 0; i < kValues; ++i) {
+    text += "\"v" + std::to_string(i) + "\"=dword:" + std::to_string(i % 10) + "\n";
+  }
+  // Repeats in another case replace values of the key read earlier, and add nothing.
+  text += "[hkey_local_machine\\BIG]\n\"V17\"=dword:ff\n\"v159999\"=\"last\"\n";
+  for (int i = 0; i < 1000; ++i) text += "[HKEY_USERS\\K" + std::to_string(i) + "]\n\"a\"=dword:1\n";
+  text += "[HKEY_USERS\\k999]\n\"A\"=dword:2\n";
+  ASSERT_LT(text.size(), 4u << 20);
+
+  Registry registry = Registry::Parse(text);
+  EXPECT_EQ(registry.DamagedLines(), 0);
+  auto big = registry.OpenKey(kMachine, u"big");
+  ASSERT_TRUE(big.has_value());
+  EXPECT_EQ(big->QueryValue(u"v0")->AsDword(), 0u);
+  EXPECT_EQ(big->QueryValue(u"v17")->AsDword(), 0xFFu);
+  EXPECT_EQ(big->QueryValue(u"v123456")->AsDword(), 6u);
+  EXPECT_EQ(big->QueryValue(u"v159999")->AsString(), u"last");
+  EXPECT_EQ(registry.OpenKey(RegistryRoot::Users, u"K999")->QueryValue(u"a")->AsDword(), 2u);
+  EXPECT_FALSE(registry.OpenKey(kMachine, u"K999").has_value()) << "roots are kept apart";
+
+  const std::string written = registry.Serialize();
+  std::size_t values = 0;
+  for (std::size_t at = written.find("\"="); at != std::string::npos;
+       at = written.find("\"=", at + 1)) {
+    ++values;
+  }
+  EXPECT_EQ(values, static_cast<std::size_t>(kValues) + 1000);
+  EXPECT_EQ(written.find("V17"), std::string::npos) << "the first spelling of a name is kept";
 }
 
 }  // namespace
