@@ -39,9 +39,13 @@ echo "bench: checks (CPU time, one run)"
 status=0
 for bounds in bench/*/bounds.txt; do
   [ -f "$bounds" ] || continue
-  while read -r kind name other bound; do
+  while read -r kind name other bound rest; do
     case "$kind" in ''|\#*) continue ;; esac
-    if ! verdict="$(awk -v kind="$kind" -v name="$name" -v other="$other" -v bound="$bound" '
+    # counter_ratio <benchmark> <baseline> <counter> <bound>: one counter of two benchmarks.
+    counter=""
+    if [ "$kind" = counter_ratio ]; then counter="$bound"; bound="$rest"; fi
+    if ! verdict="$(awk -v kind="$kind" -v name="$name" -v other="$other" -v bound="$bound" \
+        -v counterName="$counter" '
       { cpu[$1] = $2; for (i = 3; i <= NF; i++) { split($i, kv, "="); counter[$1, kv[1]] = kv[2] } }
       END {
         if (!(name in cpu)) { printf "MISSING %s", name; exit 1 }
@@ -52,6 +56,13 @@ for bounds in bench/*/bounds.txt; do
         } else if (kind == "seconds") {
           value = cpu[name]
           text = sprintf("%s = %.3f s (bound %s s)", name, value, bound)
+        } else if (kind == "counter_ratio") {
+          if (!((name, counterName) in counter)) { printf "MISSING %s %s", name, counterName; exit 1 }
+          if (!((other, counterName) in counter) || counter[other, counterName] <= 0) {
+            printf "MISSING %s %s", other, counterName; exit 1
+          }
+          value = counter[name, counterName] / counter[other, counterName]
+          text = sprintf("%s / %s %s = %.2f (bound %s)", name, other, counterName, value, bound)
         } else if (kind == "counter") {
           if (!((name, other) in counter)) { printf "MISSING %s %s", name, other; exit 1 }
           value = counter[name, other]

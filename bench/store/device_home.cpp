@@ -1,5 +1,6 @@
 #include "device_home.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -14,6 +15,7 @@
 #include "store/database_layout.h"
 #include "store/databases.h"
 #include "store/loading.h"
+#include "store/record_keys.h"
 #include "store/record_properties.h"
 #include "store/record_writes.h"
 #include "store/settings.h"
@@ -60,7 +62,8 @@ std::optional<platform::DeviceLocations> LocationsOf(const std::filesystem::path
   });
 }
 
-MoneyRecord DrawMoneyRecord(Draw& draw, const std::vector<std::uint32_t>& accountKeys) {
+MoneyRecord DrawMoneyRecord(Draw& draw, const std::vector<std::uint32_t>& accountKeys,
+                            std::uint32_t maxAmount) {
   MoneyRecord record;
   record.Reset();
   record.accountKey = accountKeys[draw.Below(static_cast<std::uint32_t>(accountKeys.size()))];
@@ -72,8 +75,9 @@ MoneyRecord DrawMoneyRecord(Draw& draw, const std::vector<std::uint32_t>& accoun
   date.day = static_cast<std::uint16_t>(1 + draw.Below(28));
   record.SetDate(date);
   // Mostly everyday amounts, a few large ones.
-  record.amount = static_cast<std::int32_t>(
-      1 + (draw.Below(10) == 0 ? draw.Below(100000000) : draw.Below(50000)));
+  std::uint32_t amount = draw.Below(10) == 0 ? draw.Below(100000000) : draw.Below(50000);
+  if (maxAmount != 0) amount %= maxAmount;
+  record.amount = static_cast<std::int32_t>(1 + amount);
   record.type = draw.Below(5) == 0 ? kIncome : kExpense;
   const std::uint32_t memo = draw.Below(4);
   if (memo == 1) {
@@ -84,6 +88,33 @@ MoneyRecord DrawMoneyRecord(Draw& draw, const std::vector<std::uint32_t>& accoun
     record.SetMemo(text);
   }
   return record;
+}
+
+// `count` distinct keys in ascending order. Plain ones are 1000, 1001, ...; clock-like ones are
+// made from random moments as an add makes them, each taken one moved on to the next free key.
+std::vector<std::uint32_t> MakeKeys(std::uint64_t count, bool clockKeys, std::uint32_t seed) {
+  std::vector<std::uint32_t> keys;
+  keys.reserve(count);
+  if (!clockKeys) {
+    for (std::uint64_t i = 0; i < count; ++i) keys.push_back(static_cast<std::uint32_t>(1000 + i));
+    return keys;
+  }
+  Draw draw(seed ^ 0x9E3779B9u);  // apart from the record fields' draws
+  std::vector<bool> taken(std::size_t{1} << 25);
+  for (std::uint64_t i = 0; i < count; ++i) {
+    SystemTime moment;
+    moment.day = static_cast<std::uint16_t>(1 + draw.Below(31));
+    moment.hour = static_cast<std::uint16_t>(draw.Below(24));
+    moment.minute = static_cast<std::uint16_t>(draw.Below(60));
+    moment.second = static_cast<std::uint16_t>(draw.Below(60));
+    std::uint32_t key = ClockKey(moment);
+    while (key < taken.size() && taken[key]) ++key;
+    if (key >= taken.size()) taken.resize(std::size_t{key} * 2);
+    taken[key] = true;
+    keys.push_back(key);
+  }
+  std::sort(keys.begin(), keys.end());
+  return keys;
 }
 
 }  // namespace
@@ -113,8 +144,8 @@ SystemTime SteppingClock::NowUtc() const {
   return now;
 }
 
-bool GenerateDeviceHome(const std::filesystem::path& home, std::uint64_t records,
-                        std::uint32_t seed, GeneratedHome& out, std::string& error) {
+bool GenerateDeviceHome(const std::filesystem::path& home, const GenerateOptions& options,
+                        GeneratedHome& out, std::string& error) {
   const std::optional<platform::DeviceLocations> locations = LocationsOf(home);
   if (!locations || !platform::PrepareDevice(*locations)) {
     error = "cannot prepare the folders of " + home.string();
@@ -145,7 +176,7 @@ bool GenerateDeviceHome(const std::filesystem::path& home, std::uint64_t records
     category.SetName(name);
     categories.Append(std::move(category));
   }
-  Draw draw(seed);
+  Draw draw(options.seed);
   for (const std::u16string& name : kAccountNames) {
     AccountRecord account;
     account.Reset();
@@ -172,9 +203,11 @@ bool GenerateDeviceHome(const std::filesystem::path& home, std::uint64_t records
       error = "cannot open the money database";
       return false;
     }
-    for (std::uint64_t i = 0; i < records; ++i) {
-      const MoneyRecord record = DrawMoneyRecord(draw, out.accountKeys);
-      const auto props = MoneyProperties(record, static_cast<std::uint32_t>(1000 + i));
+    const std::vector<std::uint32_t> keys =
+        MakeKeys(options.records, options.clockKeys, options.seed);
+    for (std::uint64_t i = 0; i < options.records; ++i) {
+      const MoneyRecord record = DrawMoneyRecord(draw, out.accountKeys, options.maxAmount);
+      const auto props = MoneyProperties(record, keys[i]);
       if (money.handle.WriteRecord(0, props) == 0) {
         error = "cannot write money record " + std::to_string(i);
         return false;
@@ -185,7 +218,7 @@ bool GenerateDeviceHome(const std::filesystem::path& home, std::uint64_t records
       return false;
     }
   }
-  out.records = records;
+  out.records = options.records;
 
   SetLastAccount(settings, kAccountNames.front());
   if (!WriteSettings(registry, settings)) {
@@ -221,23 +254,33 @@ std::filesystem::path BenchDataFolder() {
              : std::filesystem::path("/tmp/quidora-bench-data");
 }
 
-const GeneratedHome& CachedDeviceHome(std::uint64_t records) {
-  static std::map<std::uint64_t, GeneratedHome> homes;
-  if (auto found = homes.find(records); found != homes.end()) return found->second;
-  const std::filesystem::path home = BenchDataFolder() / ("home-" + std::to_string(records));
+const GeneratedHome& CachedDeviceHome(const GenerateOptions& options) {
+  std::string name = "home-" + std::to_string(options.records);
+  if (options.seed != 1) name += "-seed" + std::to_string(options.seed);
+  if (options.clockKeys) name += "-clock";
+  if (options.maxAmount != 0) name += "-max" + std::to_string(options.maxAmount);
+  static std::map<std::string, GeneratedHome> homes;
+  if (auto found = homes.find(name); found != homes.end()) return found->second;
+  const std::filesystem::path home = BenchDataFolder() / name;
   GeneratedHome made;
-  if (!DescribeDeviceHome(home, made) || made.records != records) {
+  if (!DescribeDeviceHome(home, made) || made.records != options.records) {
     std::error_code ignored;
     std::filesystem::remove_all(home, ignored);
     std::string error;
     std::fprintf(stderr, "generating %llu money records in %s ...\n",
-                 static_cast<unsigned long long>(records), home.c_str());
-    if (!GenerateDeviceHome(home, records, 1, made, error)) {
+                 static_cast<unsigned long long>(options.records), home.c_str());
+    if (!GenerateDeviceHome(home, options, made, error)) {
       std::fprintf(stderr, "bench: %s\n", error.c_str());
       std::exit(1);
     }
   }
-  return homes.emplace(records, made).first->second;
+  return homes.emplace(name, made).first->second;
+}
+
+const GeneratedHome& CachedDeviceHome(std::uint64_t records) {
+  GenerateOptions options;
+  options.records = records;
+  return CachedDeviceHome(options);
 }
 
 }  // namespace quidora::bench

@@ -22,19 +22,34 @@ struct GeneratedHome {
 // The 30 category names the generator uses, in list order.
 const std::vector<std::u16string>& GeneratedCategories();
 
+struct GenerateOptions {
+  std::uint64_t records = 0;
+  // The record fields are drawn from a generator seeded with this: a seed always gives the
+  // same data.
+  std::uint32_t seed = 1;
+  // Keys as the program makes them from the clock (day, hour, minute and second written one
+  // after another) at random moments, a taken one moved on to the next free key as an add
+  // does; otherwise 1000, 1001, 1002 and so on.
+  bool clockKeys = false;
+  // The largest amount in hundredths; 0 keeps the generator's own range (up to 1,000,000.00).
+  // A small one keeps an account's yearly sums within the signed 32-bit range that sums use.
+  std::uint32_t maxAmount = 0;
+};
+
 // Generates into `home` (as QUIDORA_HOME would name it), which must not hold a volume yet.
-// The money records are written in one transaction with keys 1000, 1001, ... ; the record
-// fields are drawn from a generator seeded with `seed`, so a seed always gives the same data.
-// False with `error` set when anything fails.
-bool GenerateDeviceHome(const std::filesystem::path& home, std::uint64_t records,
-                        std::uint32_t seed, GeneratedHome& out, std::string& error);
+// The money records are written in one transaction. False with `error` set when anything
+// fails.
+bool GenerateDeviceHome(const std::filesystem::path& home, const GenerateOptions& options,
+                        GeneratedHome& out, std::string& error);
 
 // The folder that keeps generated homes between runs: $QUIDORA_BENCH_DATA when it is an
 // absolute path, else /tmp/quidora-bench-data.
 std::filesystem::path BenchDataFolder();
 
-// The generated home of `records` money records in BenchDataFolder(), made on first use (seed
-// 1) and kept for later runs; ends the process when it cannot be made.
+// The generated home of these options in BenchDataFolder(), made on first use and kept for
+// later runs; ends the process when it cannot be made. The short form is the default options
+// with `records` money records.
+const GeneratedHome& CachedDeviceHome(const GenerateOptions& options);
 const GeneratedHome& CachedDeviceHome(std::uint64_t records);
 
 // Reads the account keys and record count of a home made by GenerateDeviceHome.

@@ -1,7 +1,9 @@
 // The storage hot paths on generated device homes, each beside what it is judged against:
 // loading a million money records against a plain SQLite scan of the same records in the same
-// run, a durable add, an account's records deleted in one transaction, and a category rename
-// applied to a thirtieth of a million records. scripts/bench.sh checks the bounds.
+// run, one account's records, a durable add into an empty store and into a million records, an
+// add whose clock key falls into a long run of taken keys, an account's records deleted in one
+// transaction, and a category rename applied to a thirtieth of a million records.
+// scripts/bench.sh checks the bounds.
 //
 // Generated homes are kept in $QUIDORA_BENCH_DATA (default /tmp/quidora-bench-data) and
 // reused by later runs.
@@ -16,6 +18,7 @@
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -148,14 +151,12 @@ void BM_SqliteScanBaseline(benchmark::State& state) {
 }
 BENCHMARK(BM_SqliteScanBaseline)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-void BM_AddMoneyRecord(benchmark::State& state) {
-  const fs::path volume = WorkCopy(CachedDeviceHome(10'000), "work-add.db");
-  // Keys from the 20th of the month on: clear of the generated keys, one second apart.
-  SteppingClock clock(SystemTime{2026, 1, 0, 20, 0, 0, 0, 0});
+// Durable adds through AddMoneyRecord, each timed on its own; the median is the figure.
+void TimeAdds(benchmark::State& state, const fs::path& volume, const platform::Clock& clock) {
   OpenHome home(volume, clock);
   MoneyRecord record;
   record.Reset();
-  record.accountKey = home.accounts[0].key;
+  record.accountKey = home.accounts.empty() ? 0 : home.accounts[0].key;
   record.SetCategory(u"Food");
   record.SetMemo(u"Lunch");
   record.SetDate(SystemTime{2026, 1, 0, 20, 0, 0, 0, 0});
@@ -165,8 +166,7 @@ void BM_AddMoneyRecord(benchmark::State& state) {
     const auto start = std::chrono::steady_clock::now();
     std::uint32_t key = 0;
     const bool added = AddMoneyRecord(home.store, record, key, home.ui);
-    const double elapsed =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double elapsed = Since(start);
     if (!added) {
       state.SkipWithError("add failed");
       break;
@@ -179,7 +179,86 @@ void BM_AddMoneyRecord(benchmark::State& state) {
     SetCounters(state, {{"median_ms", seconds[seconds.size() / 2] * 1000.0}});
   }
 }
-BENCHMARK(BM_AddMoneyRecord)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(300);
+
+// Adds into an empty store (0) and into a million records whose keys run from 1000 without a
+// gap. The clock starts on the 5th at 12:00:00, key 51200, inside that run, as about a quarter
+// of the moments of a month are: the key handed out lies past the end of the run.
+void BM_AddMoneyRecord(benchmark::State& state) {
+  const fs::path volume =
+      WorkCopy(CachedDeviceHome(static_cast<std::uint64_t>(state.range(0))), "work-add.db");
+  SteppingClock clock(SystemTime{2026, 1, 0, 5, 12, 0, 0, 0});
+  TimeAdds(state, volume, clock);
+}
+BENCHMARK(BM_AddMoneyRecord)
+    ->Arg(0)
+    ->Arg(1'000'000)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(20);
+
+// Adds into a million records whose keys were made from the clock as adds make them: about a
+// quarter of the clock keys met are taken, in runs of up to some thousands.
+void BM_AddAmongClockKeys(benchmark::State& state) {
+  GenerateOptions options;
+  options.records = static_cast<std::uint64_t>(state.range(0));
+  options.clockKeys = true;
+  const fs::path volume = WorkCopy(CachedDeviceHome(options), "work-add.db");
+  SteppingClock clock(SystemTime{2026, 1, 0, 1, 10, 0, 0, 0});
+  TimeAdds(state, volume, clock);
+}
+BENCHMARK(BM_AddAmongClockKeys)
+    ->Arg(1'000'000)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(20);
+
+// The clock says the 1st at 00:00:00, key 1000, and the generated keys run from 1000 without a
+// gap: every add has to find the end of a run of `records` taken keys (growing by one each time).
+void BM_AddIntoTakenRun(benchmark::State& state) {
+  const fs::path volume =
+      WorkCopy(CachedDeviceHome(static_cast<std::uint64_t>(state.range(0))), "work-run.db");
+  const platform::FixedClock clock(SystemTime{2026, 1, 0, 1, 0, 0, 0, 0});
+  TimeAdds(state, volume, clock);
+}
+BENCHMARK(BM_AddIntoTakenRun)
+    ->Arg(100'000)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10);
+
+// The records of the largest account of a million, as an account switch loads them.
+void BM_LoadLargestAccount(benchmark::State& state) {
+  const GeneratedHome& generated = CachedDeviceHome(static_cast<std::uint64_t>(state.range(0)));
+  OpenHome home(generated.objectStore, kClock);
+  MoneyList all;
+  if (!LoadAllMoneyRecords(home.store, all, home.ui)) {
+    state.SkipWithError("load failed");
+    return;
+  }
+  std::map<std::uint32_t, std::size_t> perAccount;
+  for (const MoneyRecord& record : all) ++perAccount[record.accountKey];
+  all = MoneyList();
+  const auto largest = std::max_element(perAccount.begin(), perAccount.end(),
+                                        [](auto& a, auto& b) { return a.second < b.second; });
+  AccountRecord account;
+  account.Reset();
+  account.key = largest->first;
+  std::size_t loaded = 0;
+  for (auto _ : state) {
+    MoneyList list;
+    if (!LoadAccountMoneyRecords(home.store, list, account, home.ui)) {
+      state.SkipWithError("load failed");
+      break;
+    }
+    loaded = list.size();
+    state.PauseTiming();
+    list = MoneyList();
+    state.ResumeTiming();
+  }
+  if (loaded != largest->second) state.SkipWithError("not the account's records");
+  SetCounters(state, {{"records", static_cast<double>(loaded)}});
+}
+BENCHMARK(BM_LoadLargestAccount)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 void BM_DeleteAccountMoneyRecords(benchmark::State& state) {
   // 15 accounts of about 10,000 records each.
