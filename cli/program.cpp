@@ -1,5 +1,6 @@
 #include "cli/program.h"
 
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -55,7 +56,10 @@ int RunProgram(std::span<const std::string_view> args, const platform::Environme
     return out ? kExitDone : Tell(err, kExitRefused, "cannot write the help");
   }
 
-  const std::optional<platform::DeviceLocations> locations = platform::ResolveDeviceLocations(env);
+  std::error_code noFolder;
+  const std::filesystem::path workingFolder = std::filesystem::current_path(noFolder);
+  const std::optional<platform::DeviceLocations> locations =
+      platform::ResolveDeviceLocations(env, workingFolder);
   if (!locations) {
     return Tell(err, kExitStore, "cannot tell where the store is: set QUIDORA_HOME or HOME");
   }

@@ -153,43 +153,6 @@ bool DecodeRecord(std::span<const std::uint8_t> bytes, Record& out) {
   return reader.Left() == 0;
 }
 
-bool DecodeNumbers(std::span<const std::uint8_t> bytes, Record& out) {
-  Reader reader(bytes);
-  std::uint32_t count = 0;
-  if (!reader.Varint(count) || count > reader.Left() / kMinPropertyBytes) return false;
-  std::size_t numbers = 0;
-  for (std::uint32_t i = 0; i < count; ++i) {
-    PropId id = 0;
-    if (!reader.U32(id)) return false;
-    std::uint32_t size = 0;
-    std::span<const std::uint8_t> skipped;
-    switch (PropType(id)) {
-      case kTypeUi4: {
-        std::uint32_t number = 0;
-        if (!reader.U32(number)) return false;
-        if (numbers == out.size()) out.emplace_back();
-        PropValue& prop = out[numbers++];
-        prop.id = id;
-        prop.number = number;
-        prop.text.clear();
-        prop.raw.clear();
-        break;
-      }
-      case kTypeLpwstr:
-        if (!reader.Varint(size) || size > reader.Left() / 2 ||
-            !reader.Take(std::size_t{size} * 2, skipped)) {
-          return false;
-        }
-        break;
-      default:
-        if (!reader.Varint(size) || !reader.Take(size, skipped)) return false;
-        break;
-    }
-  }
-  out.resize(numbers);
-  return reader.Left() == 0;
-}
-
 SortKey SortKeyOf(std::span<const PropValue> props) {
   for (const PropValue& prop : props) {
     if (prop.id == kKeyPropId) return {true, prop.number};

@@ -52,25 +52,20 @@ bool StoreReader::ReadAccounts(AccountList& accountList) {
 }
 
 bool StoreReader::ReadMoneyRecords(MoneyList& moneyList, const MoneySelection& selection) {
-  platform::Record numbers;
   platform::Record props;
-  numbers.reserve(9);
   props.reserve(9);
-  MoneyRecord probe;
   bool decoded = true;
   const VolumeReader::ReadStatus status =
       volume_.ReadDatabase(store::kMoneyDatabaseName, [&](std::span<const std::uint8_t> bytes) {
-        // The numbers alone tell whether a record is selected: most records of a large store
-        // are not, and building their texts would cost more than reading them.
-        if (!platform::DecodeNumbers(bytes, numbers)) {
+        // Its place tells whether a record is selected: most records of a large store are
+        // not, and decoding and building them would cost more than reading them.
+        const std::optional<MoneyRecordPlace> place = PeekMoneyRecord(bytes);
+        if (!place) {
           decoded = false;
           return false;
         }
-        probe.Reset();
-        FillMoneyRecord(numbers, probe);
-        if ((selection.accountKey && probe.accountKey != *selection.accountKey) ||
-            !IsInDateRange(probe.DateNumber(), selection.startDateNumber,
-                           selection.endDateNumber)) {
+        if ((selection.accountKey && place->accountKey != *selection.accountKey) ||
+            !IsInDateRange(place->dateNumber, selection.startDateNumber, selection.endDateNumber)) {
           return true;
         }
         if (!platform::DecodeRecord(bytes, props)) {

@@ -12,7 +12,8 @@
 
 namespace quidora::testing {
 
-CliRun RunCli(const std::filesystem::path& home, std::initializer_list<std::string_view> args) {
+CliRun RunCli(const std::filesystem::path& home, std::initializer_list<std::string_view> args,
+              const std::filesystem::path& workingFolder) {
   std::vector<std::string> argStore{QUIDORA_CLI_PATH};
   argStore.insert(argStore.end(), args.begin(), args.end());
   std::vector<char*> argv;
@@ -32,6 +33,7 @@ CliRun RunCli(const std::filesystem::path& home, std::initializer_list<std::stri
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, outPipe[1], 1);
   posix_spawn_file_actions_adddup2(&actions, errPipe[1], 2);
+  if (!workingFolder.empty()) posix_spawn_file_actions_addchdir_np(&actions, workingFolder.c_str());
   pid_t pid = 0;
   const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);

@@ -15,7 +15,9 @@ struct CliRun {
   std::string err;
 };
 
-CliRun RunCli(const std::filesystem::path& home, std::initializer_list<std::string_view> args);
+// `home` is QUIDORA_HOME as given; the program starts in `workingFolder` (empty: this one).
+CliRun RunCli(const std::filesystem::path& home, std::initializer_list<std::string_view> args,
+              const std::filesystem::path& workingFolder = {});
 
 // Every file of `folder` with its bytes, by name; of the shared index beside a volume in use
 // (*-shm) only its presence, as readers take their place in it.

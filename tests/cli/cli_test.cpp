@@ -127,6 +127,11 @@ TEST_F(CliTest, CommandsReportTheSmallStoreAndLeaveItAsItWas) {
             "2010-06-15  Food       -12.50  \n"
             "2010-06-15  Car       -300.00  tyres\n");
 
+  // A relative QUIDORA_HOME starts at the working folder, as for the device program.
+  run = RunCli(".", {"accounts", "--format", "csv"}, home_.path());
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "account,balance\nBank,0.00\nCash,2120.00\nÉpargne,123.45\n");
+
   run = Run({"--help"});
   EXPECT_EQ(run.status, 0);
   EXPECT_NE(run.out.find("Usage: quidora-cli COMMAND"), std::string::npos);

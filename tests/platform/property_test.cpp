@@ -69,12 +69,12 @@ TEST(PropertyTest, NumbersAloneAreDecodedFromWhatDecodesWhole) {
                          PropValue::Raw(0x00020041, std::vector<std::uint8_t>{1, 2}),
                          PropValue::Ui4(0x00050013, 1250), PropValue::Text(0x0008001F, u"")};
   const auto good = Encode(record);
-  Record numbers = {PropValue::Text(0x0001001F, u"left over"), PropValue::Ui4(1, 1),
-                    PropValue::Ui4(2, 2)};
-  ASSERT_TRUE(DecodeNumbers(good, numbers));
-  EXPECT_EQ(numbers, (Record{PropValue::Ui4(kKeyPropId, 7), PropValue::Ui4(0x00050013, 1250)}));
+  std::vector<std::pair<PropId, std::uint32_t>> numbers;
+  const auto take = [&numbers](PropId id, std::uint32_t value) { numbers.emplace_back(id, value); };
+  ASSERT_TRUE(ForEachNumber(good, take));
+  EXPECT_EQ(numbers, (decltype(numbers){{kKeyPropId, 7}, {0x00050013, 1250}}));
 
-  // Whatever DecodeRecord refuses, DecodeNumbers refuses too, and nothing else.
+  // Whatever DecodeRecord refuses, ForEachNumber refuses too, and nothing else.
   std::vector<std::vector<std::uint8_t>> samples = {
       {0xFF, 0xFF, 0xFF, 0xFF, 0x0F}, {0x80, 0x80, 0x80, 0x80, 0x80, 0x00}, {0}, {1, 0x13, 0, 0}};
   for (std::size_t cut = 0; cut <= good.size(); ++cut)
@@ -83,8 +83,7 @@ TEST(PropertyTest, NumbersAloneAreDecodedFromWhatDecodesWhole) {
   samples.back().push_back(0);
   Record whole;
   for (const auto& bytes : samples) {
-    EXPECT_EQ(DecodeNumbers(bytes, numbers), DecodeRecord(bytes, whole))
-        << bytes.size() << " bytes";
+    EXPECT_EQ(ForEachNumber(bytes, take), DecodeRecord(bytes, whole)) << bytes.size() << " bytes";
   }
 }
 
