@@ -160,4 +160,12 @@ SortKey SortKeyOf(std::span<const PropValue> props) {
   return {};
 }
 
+SortKey LastValueOf(std::span<const PropValue> props, PropId id) {
+  SortKey found;
+  for (const PropValue& prop : props) {
+    if (prop.id == id) found = {true, prop.number};
+  }
+  return found;
+}
+
 }  // namespace quidora::platform

@@ -85,6 +85,10 @@ struct SortKey {
 };
 SortKey SortKeyOf(std::span<const PropValue> props);
 
+// The value of the last property `id` (a UI4 identifier) of a record: the value that a reader
+// taking the properties in order is left with. A second sort order places records by it.
+SortKey LastValueOf(std::span<const PropValue> props, PropId id);
+
 namespace detail {
 
 // Unsigned LEB128 of at most 5 bytes below 2^32, as DecodeRecord reads it.

@@ -10,6 +10,8 @@ int Connection::Open(const std::string& name, int flags, const char* vfs) {
   Close();
   const int rc = sqlite3_open_v2(name.c_str(), &db_, flags, vfs);
   if (rc != SQLITE_OK) {
+    openError_ = db_ != nullptr ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
+    openErrno_ = db_ != nullptr ? sqlite3_system_errno(db_) : 0;
     Close();
     return rc;
   }
@@ -29,7 +31,11 @@ int Connection::Exec(const char* sql) {
 }
 
 std::string Connection::ErrorMessage() const {
-  return db_ != nullptr ? std::string(sqlite3_errmsg(db_)) : std::string("not open");
+  return db_ != nullptr ? std::string(sqlite3_errmsg(db_)) : openError_;
+}
+
+int Connection::SystemErrno() const {
+  return db_ != nullptr ? sqlite3_system_errno(db_) : openErrno_;
 }
 
 int Connection::ExtendedErrorCode() const {

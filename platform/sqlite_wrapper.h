@@ -26,9 +26,14 @@ class Connection {
   int Exec(const char* sql);
   std::string ErrorMessage() const;
   int ExtendedErrorCode() const;
+  // The errno of the system call behind the last failure, 0 when there was none.
+  int SystemErrno() const;
 
  private:
   sqlite3* db_ = nullptr;
+  // What a failed Open left to tell, as the connection is closed then.
+  std::string openError_ = "not open";
+  int openErrno_ = 0;
 };
 
 class Statement {

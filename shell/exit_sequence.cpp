@@ -1,6 +1,7 @@
 #include "shell/exit_sequence.h"
 
 #include "shell/program.h"
+#include "store/databases.h"
 #include "store/record_writes.h"
 #include "store/settings.h"
 
@@ -19,6 +20,8 @@ void RunExitSequence(Program& program) {
     SetLastAccount(program.settings, program.currentAccount.Name());
   }
   WriteSettings(program.registry, program.settings);
+  // Last: the next start may skip the whole-file check of the store.
+  program.store.MarkCleanEnd();
 }
 
 }  // namespace quidora

@@ -25,9 +25,10 @@ void KeepFreedHeapTop() {
 }  // namespace
 
 Databases::Databases(std::filesystem::path volumeFile, const platform::Clock& clock,
-                     platform::IoFaults* faults)
+                     platform::IoFaults* faults, VolumeAccess access)
     : volumeFile_(std::move(volumeFile)),
       faults_(faults),
+      access_(access),
       clock_(clock),
       money_(store::kMoneyDatabaseName),
       accounts_(store::kAccountsDatabaseName),
@@ -41,12 +42,25 @@ Databases::~Databases() {
 
 bool Databases::OpenVolume() {
   if (volume_) return true;
+  platform::VolumeOptions options;
+  options.readOnly = ReadOnly();
+  options.faults = faults_;
+  // Loading one account reads that account's records only.
+  options.sortOrders.push_back(
+      {std::u16string(store::kMoneyDatabaseName), store::money::kAccountKey});
   platform::ObjectStore::OpenResult opened =
-      platform::ObjectStore::OpenVolume(volumeFile_, faults_);
+      platform::ObjectStore::OpenVolume(volumeFile_, options);
   volumeStatus_ = opened.status;
   volumeDetail_ = std::move(opened.detail);
+  volumeProblem_ = opened.problem;
+  volumeSubject_ = std::move(opened.subject);
   volume_ = std::move(opened.store);
   return volume_ != nullptr;
+}
+
+bool Databases::MarkCleanEnd() {
+  if (!volume_ || ReadOnly()) return false;
+  return volume_->MarkCleanEnd();
 }
 
 void Databases::CloseAll() {

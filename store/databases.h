@@ -28,23 +28,37 @@ struct DatabaseSlot {
   platform::DatabaseHandle handle;
 };
 
+// How a run uses the volume: the device program reads and writes it; a companion program may
+// read it, also while the device program runs, and then changes nothing.
+enum class VolumeAccess { ReadWrite, ReadOnly };
+
 class Databases {
  public:
-  // Nothing is opened yet: OpenDatabases opens the volume at `volumeFile` first. `clock` (and
-  // `faults`, a test hook) must outlive this object.
+  // Nothing is opened yet: OpenDatabases (or OpenDatabasesReadOnly) opens the volume at
+  // `volumeFile` first. `clock` (and `faults`, a test hook) must outlive this object.
   Databases(std::filesystem::path volumeFile, const platform::Clock& clock,
-            platform::IoFaults* faults = nullptr);
+            platform::IoFaults* faults = nullptr, VolumeAccess access = VolumeAccess::ReadWrite);
   ~Databases();
   Databases(const Databases&) = delete;
   Databases& operator=(const Databases&) = delete;
 
   // Opens the volume unless it is open: true when it opened or was created. A damaged, foreign,
-  // newer or unreadable file is refused and left exactly as it was.
+  // newer or unreadable file is refused and left exactly as it was. A volume of an earlier
+  // version is brought up to date (not when read-only), and the money database gets its order
+  // on the account key.
   bool OpenVolume();
   bool VolumeIsOpen() const { return volume_ != nullptr; }
-  // What opening the volume found, for logs.
+  bool ReadOnly() const { return access_ == VolumeAccess::ReadOnly; }
+  // What opening the volume found: for logs, and what a refusal is about, for the user.
   platform::VolumeStatus VolumeStatus() const { return volumeStatus_; }
   const std::string& VolumeDetail() const { return volumeDetail_; }
+  platform::VolumeProblem VolumeProblem() const { return volumeProblem_; }
+  const std::filesystem::path& VolumeSubject() const { return volumeSubject_; }
+  const std::filesystem::path& VolumeFile() const { return volumeFile_; }
+
+  // The end of a run's exit sequence: the volume is marked as ended cleanly, so that the next
+  // start skips the whole-file check. False when the mark cannot be stored (or nothing is open).
+  bool MarkCleanEnd();
 
   // Only while VolumeIsOpen().
   platform::ObjectStore& Volume() { return *volume_; }
@@ -76,9 +90,12 @@ class Databases {
 
   std::filesystem::path volumeFile_;
   platform::IoFaults* faults_;
+  VolumeAccess access_;
   std::unique_ptr<platform::ObjectStore> volume_;
   platform::VolumeStatus volumeStatus_ = platform::VolumeStatus::CreateFailed;
   std::string volumeDetail_;
+  platform::VolumeProblem volumeProblem_ = platform::VolumeProblem::None;
+  std::filesystem::path volumeSubject_;
   const platform::Clock& clock_;
   DatabaseSlot money_;
   DatabaseSlot accounts_;

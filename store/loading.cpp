@@ -1,6 +1,7 @@
 #include "store/loading.h"
 
 #include <optional>
+#include <span>
 #include <utility>
 
 #include "store/database_layout.h"
@@ -19,9 +20,10 @@ void ShowBareBuildingError(MessageService& ui) {
   ui.Show(LoadString(StringId::BuildingError), MessageIcon::Stop);
 }
 
-bool CreateDatabase(Databases& store, DatabaseSlot& slot) {
+bool CreateDatabase(Databases& store, DatabaseSlot& slot,
+                    std::span<const platform::PropId> moreSortOrders = {}) {
   // The creation's own answer is not needed: the open that follows tells whether it worked.
-  store.Volume().CreateDatabase(slot.name, 0, platform::kKeyPropId);
+  store.Volume().CreateDatabase(slot.name, 0, platform::kKeyPropId, moreSortOrders);
   return store.Reopen(slot) == OpenStatus::Opened;
 }
 
@@ -31,8 +33,10 @@ template <typename Load>
 Section OpenAndLoad(Databases& store, DatabaseSlot& slot, bool (*create)(Databases&), Load load,
                     MessageService& ui) {
   slot.firstRecord = 0;
-  if (store.Reopen(slot) != OpenStatus::Opened) {
-    if (!create(store)) {
+  if (const OpenStatus status = store.Reopen(slot); status != OpenStatus::Opened) {
+    // A reader creates nothing: a database that is not there is an empty one.
+    if (store.ReadOnly() && status == OpenStatus::NotFound) return Section::Empty;
+    if (store.ReadOnly() || !create(store)) {
       ShowNamed(ui, StringId::BuildingError, slot.name);
       return Section::Failed;
     }
@@ -95,19 +99,92 @@ bool DeleteMoneyDatabase(Databases& store) {
   return deleted;
 }
 
-// The account key a money record gets when it is filled from these properties.
-std::uint32_t AccountKeyOf(const platform::Record& props) {
-  std::uint32_t accountKey = kNoKey;
-  for (const platform::PropValue& prop : props) {
-    if (prop.id == store::money::kAccountKey) accountKey = prop.number;
+// Shows the database-problem message the first time it is called.
+class ProblemOnce {
+ public:
+  explicit ProblemOnce(MessageService& ui) : ui_(ui) {}
+  void Show() {
+    if (shown_) return;
+    ShowDatabaseProblem(ui_);
+    shown_ = true;
   }
-  return accountKey;
+
+ private:
+  MessageService& ui_;
+  bool shown_ = false;
+};
+
+// Reads every money record in key order, keeping those `keep` accepts. A record that cannot be
+// decoded is reported once and passed over; false when a read fails otherwise.
+template <typename Keep>
+bool LoadInKeyOrder(DatabaseSlot& slot, std::uint32_t count, MoneyList& moneyList, Keep keep,
+                    ProblemOnce& problem) {
+  platform::Record props;
+  props.reserve(9);
+  for (std::uint32_t i = 0; i < count; ++i) {
+    if (slot.handle.ReadRecord(props) == 0) {
+      problem.Show();
+      if (slot.handle.LastError() == platform::StoreError::Undecodable) continue;
+      slot.Close();
+      return false;
+    }
+    // Most records of a large database belong to other accounts: skip them before building
+    // their texts.
+    if (!keep(props)) continue;
+    MoneyRecord work;
+    work.Reset();
+    FillMoneyRecord(props, work);
+    moneyList.Append(std::move(work));
+  }
+  return true;
+}
+
+// Reads the records of one account through the order on the account key, which places each
+// record by its last account-key property, as filling a record takes it: the same records in
+// the same key order as a full read that keeps that account's, at the cost of that account.
+bool LoadThroughAccountOrder(DatabaseSlot& slot, platform::DatabaseHandle& byAccount,
+                             std::uint32_t accountKey, MoneyList& moneyList, ProblemOnce& problem) {
+  const auto failed = [&] {
+    problem.Show();
+    slot.Close();
+    return false;
+  };
+  platform::Record props;
+  props.reserve(9);
+  if (byAccount.SeekFirstEqual(accountKey) != 0) {
+    while (true) {
+      if (byAccount.ReadRecordEqual(accountKey, props) == 0) {
+        const platform::StoreError error = byAccount.LastError();
+        if (error == platform::StoreError::NotFound) break;
+        if (error != platform::StoreError::Undecodable) return failed();
+        problem.Show();
+        continue;
+      }
+      MoneyRecord work;
+      work.Reset();
+      FillMoneyRecord(props, work);
+      moneyList.Append(std::move(work));
+    }
+  } else if (byAccount.LastError() != platform::StoreError::NotFound) {
+    return failed();
+  }
+  // A record that cannot be decoded has no account that the order could place it by: it may be
+  // one of this account's, and a full read would have reported it.
+  const std::optional<bool> undecodable = byAccount.HoldsUndecodable();
+  if (!undecodable) return failed();
+  if (*undecodable) problem.Show();
+  return true;
 }
 
 bool LoadMoneyRecords(Databases& store, MoneyList& moneyList,
                       std::optional<std::uint32_t> onlyAccount, MessageService& ui) {
   DatabaseSlot& slot = store.Money();
-  if (!store.VolumeIsOpen() || store.Reopen(slot) != OpenStatus::Opened) {
+  const OpenStatus opened = store.VolumeIsOpen() ? store.Reopen(slot) : OpenStatus::Failed;
+  if (opened == OpenStatus::NotFound && store.ReadOnly()) {
+    moneyList = MoneyList();
+    return false;
+  }
+  if (opened != OpenStatus::Opened) {
     ShowDatabaseProblem(ui);
     return false;
   }
@@ -118,25 +195,31 @@ bool LoadMoneyRecords(Databases& store, MoneyList& moneyList,
   }
   moneyList = MoneyList();
   if (*count == 0) return false;
-  if (!onlyAccount) moneyList.Reserve(*count);
+  ProblemOnce problem(ui);
 
-  platform::Record props;
-  props.reserve(9);
-  for (std::uint32_t i = 0; i < *count; ++i) {
-    if (slot.handle.ReadRecord(props) == 0) {
-      ShowDatabaseProblem(ui);
-      slot.Close();
-      return false;
-    }
-    // Most records of a large database belong to other accounts: skip them before building
-    // their texts. The last account-key property wins, as it does when the record is filled.
-    if (onlyAccount && AccountKeyOf(props) != *onlyAccount) continue;
-    MoneyRecord work;
-    work.Reset();
-    FillMoneyRecord(props, work);
-    if (!onlyAccount || work.accountKey == *onlyAccount) moneyList.Append(std::move(work));
+  // Room for every record the database holds: an account may own them all. A large list's
+  // storage is mapped memory that costs only where records are written, so the room left over
+  // is address space, while growing the list step by step would move every record it holds and
+  // touch twice the memory.
+  moneyList.Reserve(*count);
+  if (!onlyAccount) {
+    return LoadInKeyOrder(
+        slot, *count, moneyList, [](const platform::Record&) { return true; }, problem);
   }
-  return true;
+  // An account without a key (its stored record lacks one) also takes the money records that
+  // lack an account key: the order keeps those apart, so they are found by a full read, as they
+  // are where a read-only volume of the first version keeps no order at all.
+  if (*onlyAccount != kNoKey) {
+    platform::OpenedDatabase byAccount =
+        store.Volume().OpenDatabase(slot.name, store::money::kAccountKey);
+    if (byAccount.status == OpenStatus::Opened) {
+      return LoadThroughAccountOrder(slot, byAccount.handle, *onlyAccount, moneyList, problem);
+    }
+  }
+  return LoadInKeyOrder(
+      slot, *count, moneyList,
+      [&](const platform::Record& props) { return MoneyAccountKeyOf(props) == *onlyAccount; },
+      problem);
 }
 
 }  // namespace
@@ -148,7 +231,8 @@ bool CreateAccountsDatabase(Databases& store) {
   return CreateDatabase(store, store.Accounts());
 }
 bool CreateMoneyDatabase(Databases& store) {
-  return CreateDatabase(store, store.Money());
+  static constexpr platform::PropId kAccountOrder[] = {store::money::kAccountKey};
+  return CreateDatabase(store, store.Money(), kAccountOrder);
 }
 
 bool LoadCategories(Databases& store, CategoryList& categoryList) {
@@ -180,7 +264,7 @@ bool LoadAccounts(Databases& store, AccountList& accountList, AccountRecord& cur
 bool OpenDatabases(Databases& store, CategoryList& categoryList, AccountList& accountList,
                    AccountRecord& currentAccount, Settings& settings, MessageService& ui) {
   if (!store.OpenVolume()) {
-    ShowBareBuildingError(ui);
+    ShowVolumeRefusal(ui, store.VolumeProblem(), store.VolumeSubject());
     return false;
   }
   const auto fail = [&store] {
@@ -198,9 +282,18 @@ bool OpenDatabases(Databases& store, CategoryList& categoryList, AccountList& ac
       [&] { return LoadAccounts(store, accountList, currentAccount, settings); }, ui);
   if (accounts == Section::Failed) return fail();
 
+  DatabaseSlot& money = store.Money();
+  if (store.ReadOnly()) {
+    // Nothing is deleted or created; a missing money database reads as an empty one.
+    if (store.Reopen(money) == OpenStatus::Failed) {
+      ShowNamed(ui, StringId::BuildingError, money.name);
+      return fail();
+    }
+    return true;
+  }
+
   if (accounts == Section::Empty && !DeleteMoneyDatabase(store)) return fail();
 
-  DatabaseSlot& money = store.Money();
   if (store.Reopen(money) != OpenStatus::Opened && !CreateMoneyDatabase(store)) {
     ShowNamed(ui, StringId::BuildingError, money.name);
     return fail();

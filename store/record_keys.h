@@ -18,8 +18,8 @@ namespace quidora {
 
 std::uint32_t ClockKey(const SystemTime& utcNow);
 
-// The first key from `start` upwards that `database` does not hold (never the no-key value);
-// nothing when the database cannot be read.
+// The first key from `start` upwards that `database` does not hold, going on from 0 after the
+// largest key (never the no-key value); nothing when the database cannot be read.
 std::optional<std::uint32_t> FirstFreeKey(platform::DatabaseHandle& database, std::uint32_t start);
 
 }  // namespace quidora

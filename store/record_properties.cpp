@@ -1,5 +1,6 @@
 #include "store/record_properties.h"
 
+#include "core/keys.h"
 #include "store/database_layout.h"
 
 namespace quidora {
@@ -164,6 +165,11 @@ void FillAccountRecord(std::span<const PropValue> props, AccountRecord& record) 
     }
   }
   record.SetDate(DateFrom(year, month, day));
+}
+
+std::uint32_t MoneyAccountKeyOf(std::span<const PropValue> props) {
+  const platform::SortKey last = platform::LastValueOf(props, store::money::kAccountKey);
+  return last.present ? last.value : kNoKey;
 }
 
 }  // namespace quidora

@@ -38,4 +38,8 @@ struct MoneyRecordPlace {
 std::optional<MoneyRecordPlace> PeekMoneyRecord(std::span<const std::uint8_t> bytes);
 void FillAccountRecord(std::span<const platform::PropValue> props, AccountRecord& record);
 
+// The account key that FillMoneyRecord gives a record from these properties: the last
+// account-key property, kNoKey without one.
+std::uint32_t MoneyAccountKeyOf(std::span<const platform::PropValue> props);
+
 }  // namespace quidora

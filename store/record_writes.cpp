@@ -4,6 +4,7 @@
 #include <span>
 #include <vector>
 
+#include "core/keys.h"
 #include "store/database_layout.h"
 #include "store/record_keys.h"
 #include "store/record_properties.h"
@@ -75,22 +76,42 @@ bool DeleteRecord(Databases& store, DatabaseSlot& slot, std::uint32_t key, Messa
   return true;
 }
 
-// The object identifiers of the money records of one account, read in key order from the
-// first record. Nothing when a read fails.
-std::optional<std::vector<platform::Oid>> RecordsOfAccount(DatabaseSlot& money, std::uint32_t count,
+// The object identifiers of the money records of one account (by the account key that loading
+// gives them), in key order: through the order on the account key when the database keeps it,
+// else by reading every record. A record that cannot be decoded belongs to no account that can
+// be told and is left alone. Nothing when a read fails.
+std::optional<std::vector<platform::Oid>> RecordsOfAccount(Databases& store, DatabaseSlot& money,
+                                                           std::uint32_t count,
                                                            std::uint32_t accountKey) {
   std::vector<platform::Oid> found;
   platform::Record props;
   props.reserve(9);
+  platform::OpenedDatabase byAccount =
+      accountKey == kNoKey ? platform::OpenedDatabase{}
+                           : store.Volume().OpenDatabase(money.name, store::money::kAccountKey);
+  if (byAccount.status == OpenStatus::Opened) {
+    platform::DatabaseHandle& handle = byAccount.handle;
+    if (handle.SeekFirstEqual(accountKey) == 0) {
+      if (handle.LastError() == platform::StoreError::NotFound) return found;
+      return std::nullopt;
+    }
+    while (true) {
+      const platform::Oid oid = handle.ReadRecordEqual(accountKey, props);
+      if (oid != 0) {
+        found.push_back(oid);
+        continue;
+      }
+      if (handle.LastError() == platform::StoreError::NotFound) return found;
+      if (handle.LastError() != platform::StoreError::Undecodable) return std::nullopt;
+    }
+  }
   for (std::uint32_t i = 0; i < count; ++i) {
     const platform::Oid oid = money.handle.ReadRecord(props);
-    if (oid == 0) return std::nullopt;
-    for (const PropValue& prop : props) {
-      if (prop.id == store::money::kAccountKey) {
-        if (prop.number == accountKey) found.push_back(oid);
-        break;
-      }
+    if (oid == 0) {
+      if (money.handle.LastError() == platform::StoreError::Undecodable) continue;
+      return std::nullopt;
     }
+    if (MoneyAccountKeyOf(props) == accountKey) found.push_back(oid);
   }
   return found;
 }
@@ -162,7 +183,7 @@ bool DeleteAccountMoneyRecords(Databases& store, std::uint32_t accountKey, Messa
   // Deleting by the object identifier just read, not by key: a key that an older version
   // stored twice must not take another account's record with it.
   const std::optional<std::vector<platform::Oid>> doomed =
-      RecordsOfAccount(money, *count, accountKey);
+      RecordsOfAccount(store, money, *count, accountKey);
   if (!doomed) {
     money.Close();
     return problem();

@@ -1,8 +1,92 @@
 #include "store/store_messages.h"
 
+#include <cstdio>
 #include <string>
 
+#include "platform/utf8.h"
+
 namespace quidora {
+
+namespace {
+
+// A file name as text: its bytes read as UTF-8, a byte that is not part of a well-formed
+// sequence shown as U+FFFD.
+std::u16string PathText(const std::filesystem::path& path) {
+  static constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};  // by sequence length
+  const std::string& bytes = path.native();
+  std::u16string text;
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    const auto lead = static_cast<unsigned char>(bytes[i]);
+    std::size_t length = 0;
+    char32_t point = 0;
+    if (lead < 0x80) {
+      length = 1;
+      point = lead;
+    } else if ((lead & 0xE0) == 0xC0) {
+      length = 2;
+      point = lead & 0x1F;
+    } else if ((lead & 0xF0) == 0xE0) {
+      length = 3;
+      point = lead & 0x0F;
+    } else if ((lead & 0xF8) == 0xF0) {
+      length = 4;
+      point = lead & 0x07;
+    }
+    bool good = length > 0 && i + length <= bytes.size();
+    for (std::size_t k = 1; good && k < length; ++k) {
+      const auto next = static_cast<unsigned char>(bytes[i + k]);
+      good = (next & 0xC0) == 0x80;
+      point = point << 6 | (next & 0x3F);
+    }
+    if (!good || point < kSmallest[length] || point > 0x10FFFF ||
+        (point >= 0xD800 && point <= 0xDFFF)) {
+      text += u'\uFFFD';
+      ++i;
+      continue;
+    }
+    if (point >= 0x10000) {
+      text += static_cast<char16_t>(0xD800 + ((point - 0x10000) >> 10));
+      text += static_cast<char16_t>(0xDC00 + ((point - 0x10000) & 0x3FF));
+    } else {
+      text += static_cast<char16_t>(point);
+    }
+    i += length;
+  }
+  return text;
+}
+
+StringId ReasonOf(platform::VolumeProblem problem) {
+  using platform::VolumeProblem;
+  switch (problem) {
+    case VolumeProblem::NotAFile:
+      return StringId::VolumeNotAFile;
+    case VolumeProblem::NoAccess:
+      return StringId::VolumeNoAccess;
+    case VolumeProblem::ReadOnly:
+      return StringId::VolumeReadOnly;
+    case VolumeProblem::Empty:
+      return StringId::VolumeEmpty;
+    case VolumeProblem::NotAStore:
+      return StringId::VolumeNotAStore;
+    case VolumeProblem::Damaged:
+      return StringId::VolumeDamaged;
+    case VolumeProblem::Newer:
+      return StringId::VolumeNewer;
+    case VolumeProblem::NoSpace:
+      return StringId::VolumeNoSpace;
+    case VolumeProblem::PathTooLong:
+      return StringId::VolumePathTooLong;
+    case VolumeProblem::Missing:
+      return StringId::VolumeMissing;
+    case VolumeProblem::None:
+    case VolumeProblem::Other:
+      break;
+  }
+  return StringId::VolumeUnusable;
+}
+
+}  // namespace
 
 void ShowNamed(MessageService& ui, StringId text, std::u16string_view databaseName) {
   std::u16string message(LoadString(text));
@@ -14,6 +98,27 @@ void ShowNamed(MessageService& ui, StringId text, std::u16string_view databaseNa
 void ShowDatabaseProblem(MessageService& ui) {
   ui.Beep();
   ui.Show(LoadString(StringId::DatabaseProblem), MessageIcon::Stop);
+}
+
+std::u16string VolumeRefusalText(platform::VolumeProblem problem,
+                                 const std::filesystem::path& subject) {
+  std::u16string reason(LoadString(ReasonOf(problem)));
+  if (const std::size_t at = reason.find(u"%s"); at != std::u16string::npos) {
+    reason.replace(at, 2, PathText(subject));
+  }
+  std::u16string message(LoadString(StringId::BuildingError));
+  message += u' ';
+  message += reason;
+  return message;
+}
+
+void ShowVolumeRefusal(MessageService& ui, platform::VolumeProblem problem,
+                       const std::filesystem::path& subject) {
+  const std::u16string message = VolumeRefusalText(problem, subject);
+  if (const std::optional<std::string> line = platform::Utf16ToUtf8(message)) {
+    std::fprintf(stderr, "%s\n", line->c_str());
+  }
+  ui.Show(message, MessageIcon::Stop);
 }
 
 }  // namespace quidora

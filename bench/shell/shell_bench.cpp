@@ -207,7 +207,8 @@ ProbeRun RunProbe(const fs::path& home, const fs::path& runtimeDir) {
   std::string line;
   char c = 0;
   while (::read(out[0], &c, 1) == 1 && c != '\n') line += c;
-  run.paintSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  run.paintSeconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   std::string peakLine;
   while (::read(out[0], &c, 1) == 1 && c != '\n') peakLine += c;
   ::close(out[0]);
@@ -302,10 +303,7 @@ void BM_SwitchToLargestAccount(benchmark::State& state) {
   SetCounters(state, {{"rows_shown", list.RowCount()}});
   CloseThroughExit(session);
 }
-BENCHMARK(BM_SwitchToLargestAccount)
-    ->Arg(1'000'000)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(10);
+BENCHMARK(BM_SwitchToLargestAccount)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 void BM_DateHeaderTap(benchmark::State& state) {
   const fs::path home = HomeWith(static_cast<std::uint64_t>(state.range(0)));

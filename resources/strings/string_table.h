@@ -70,6 +70,19 @@ enum class StringId : std::uint32_t {
   BalanceFormat,
   NegativeBalanceFormat,
   AccountHeading,
+
+  // Why the store was refused at start, after the building-error text; %s is a file or folder.
+  VolumeNotAFile,
+  VolumeNoAccess,
+  VolumeReadOnly,
+  VolumeEmpty,
+  VolumeNotAStore,
+  VolumeDamaged,
+  VolumeNewer,
+  VolumeNoSpace,
+  VolumePathTooLong,
+  VolumeMissing,
+  VolumeUnusable,
 };
 
 constexpr std::u16string_view LoadString(StringId id) {
@@ -152,6 +165,17 @@ constexpr std::u16string_view LoadString(StringId id) {
     case StringId::BalanceFormat: return u"Balance: %s";
     case StringId::NegativeBalanceFormat: return u"Balance: -%s";
     case StringId::AccountHeading: return u"Account:";
+    case StringId::VolumeNotAFile: return u"%s is not a file";
+    case StringId::VolumeNoAccess: return u"%s cannot be opened: permission denied";
+    case StringId::VolumeReadOnly: return u"%s is read-only";
+    case StringId::VolumeEmpty: return u"%s is empty, not a Quidora store";
+    case StringId::VolumeNotAStore: return u"%s is not a Quidora store";
+    case StringId::VolumeDamaged: return u"%s is damaged";
+    case StringId::VolumeNewer: return u"%s was written by a newer version of Quidora";
+    case StringId::VolumeNoSpace: return u"no space left on the disk";
+    case StringId::VolumePathTooLong: return u"the path %s is too long";
+    case StringId::VolumeMissing: return u"%s does not exist";
+    case StringId::VolumeUnusable: return u"%s cannot be opened";
   }
   return {};
 }

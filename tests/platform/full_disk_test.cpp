@@ -36,6 +36,10 @@ class SmallDisk {
     return mount("tmpfs", path_.c_str(), "tmpfs", MS_REMOUNT | MS_NOSUID | MS_NODEV,
                  "size=16m,mode=0700") == 0;
   }
+  bool MakeReadOnly() {
+    return mount("tmpfs", path_.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY | MS_NOSUID | MS_NODEV,
+                 nullptr) == 0;
+  }
 
  private:
   std::filesystem::path path_;
@@ -128,6 +132,38 @@ TEST(FullDiskTest, AnInjectedFullDiskFailsWritesAndLosesNothing) {
   db.Close();
   opened.store.reset();
   ExpectAllStored(file, stored, 0);
+}
+
+TEST(FullDiskTest, ANewVolumeThatDoesNotFitIsRefusedAsNoSpaceAndLeavesNothing) {
+  TempFolder folder;
+  SmallDisk disk(folder / "disk");
+  if (!disk.mounted()) GTEST_SKIP() << "cannot mount a tmpfs here";
+  // Fill the disk but for a few kilobytes, fewer than an empty volume takes.
+  const auto filler = folder / "disk" / "filler";
+  WriteBytes(filler, std::string(2 * 1024 * 1024 - 16 * 1024, 'x'));
+  auto opened = ObjectStore::OpenVolume(folder / "disk" / "objectstore.db");
+  EXPECT_EQ(opened.status, VolumeStatus::CreateFailed) << opened.detail;
+  EXPECT_EQ(opened.problem, VolumeProblem::NoSpace) << opened.detail;
+  EXPECT_EQ(testing::Listing(folder / "disk"), std::vector<std::string>{"filler"});
+}
+
+TEST(FullDiskTest, OnAReadOnlyDiskTheVolumeIsRefusedAsReadOnlyAndStillReadable) {
+  TempFolder folder;
+  SmallDisk disk(folder / "disk");
+  if (!disk.mounted()) GTEST_SKIP() << "cannot mount a tmpfs here";
+  const auto file = folder / "disk" / "objectstore.db";
+  ASSERT_TRUE(testing::MakeVolume(file, 10));
+  ASSERT_TRUE(disk.MakeReadOnly());
+  auto opened = ObjectStore::OpenVolume(file);
+  EXPECT_EQ(opened.status, VolumeStatus::Unreadable) << opened.detail;
+  EXPECT_EQ(opened.problem, VolumeProblem::ReadOnly) << opened.detail;
+  EXPECT_EQ(opened.subject, file);
+
+  VolumeOptions readOnly;
+  readOnly.readOnly = true;
+  auto reader = ObjectStore::OpenVolume(file, readOnly);
+  ASSERT_EQ(reader.status, VolumeStatus::Opened) << reader.detail;
+  EXPECT_EQ(reader.store->OpenDatabase(u"money").handle.RecordCount(), 10u);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // A writer killed with SIGKILL at random moments: after every kill the volume passes its
-// integrity check and holds every write that was acknowledged before the kill.
+// integrity check and holds every write that was acknowledged before the kill. An upgrade of an
+// older volume killed at any moment leaves the old volume or the new one, each whole.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -142,6 +143,86 @@ TEST(KilledWriterTest, EveryAcknowledgedWriteSurvivesAKill) {
             << " in the last volume)\n";
   ::testing::Test::RecordProperty("kills", kills);
   EXPECT_EQ(kills, kKills);
+}
+
+VolumeOptions WithAccountOrder() {
+  VolumeOptions options;
+  options.sortOrders.push_back({u"money", MakePropId(1, kTypeUi4)});
+  return options;
+}
+
+// The records of "money" in key order, as stored bytes; empty when the volume does not open.
+std::vector<std::vector<std::uint8_t>> ReadOnlyContents(const std::filesystem::path& file,
+                                                        bool& upgraded) {
+  VolumeOptions readOnly;
+  readOnly.readOnly = true;
+  auto opened = ObjectStore::OpenVolume(file, readOnly);
+  std::vector<std::vector<std::uint8_t>> contents;
+  if (opened.store == nullptr) return contents;
+  upgraded =
+      opened.store->OpenDatabase(u"money", MakePropId(1, kTypeUi4)).status == OpenStatus::Opened;
+  DatabaseHandle db = std::move(opened.store->OpenDatabase(u"money").handle);
+  Record record;
+  while (db.ReadRecord(record) != 0) {
+    contents.emplace_back();
+    EncodeRecord(record, contents.back());
+  }
+  return contents;
+}
+
+TEST(KilledWriterTest, AnUpgradeKilledAtAnyMomentLeavesTheOldOrTheNewVolumeWhole) {
+  testing::TempFolder folder;
+  const auto file = folder / "objectstore.db";
+  ASSERT_TRUE(testing::MakeVolume(file, 20000));
+  if (!testing::MakeFirstVersionVolume(file))
+    GTEST_SKIP() << "the sqlite3 program is not installed";
+  const std::string older = testing::ReadBytes(file);
+  bool upgraded = false;
+  const auto expected = ReadOnlyContents(file, upgraded);
+  ASSERT_EQ(expected.size(), 20000u);
+  ASSERT_FALSE(upgraded);
+  const auto restore = [&] {
+    for (const char* suffix : {"-wal", "-shm"}) std::filesystem::remove(file.string() + suffix);
+    testing::WriteBytes(file, older);
+  };
+
+  // How long an upgrade takes here, so that the kills spread over it.
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_EQ(ObjectStore::OpenVolume(file, WithAccountOrder()).status, VolumeStatus::Opened);
+  // Twice that, and the start of a process before it: some kills come after the end.
+  const auto span = std::chrono::duration_cast<std::chrono::microseconds>(
+                        std::chrono::steady_clock::now() - start)
+                            .count() *
+                        2 +
+                    20000;
+
+  const unsigned seed = std::random_device()();
+  std::mt19937 random(seed);
+  SCOPED_TRACE("seed " + std::to_string(seed));
+  int oldKept = 0;
+  int newKept = 0;
+  for (int round = 0; round < 30; ++round) {
+    restore();
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      auto opened = ObjectStore::OpenVolume(file, WithAccountOrder());
+      ::_exit(opened.status == VolumeStatus::Opened ? 0 : 1);
+    }
+    std::this_thread::sleep_for(std::chrono::microseconds(random() % span));
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status) || (WIFEXITED(status) && WEXITSTATUS(status) == 0));
+
+    ASSERT_EQ(ReadOnlyContents(file, upgraded), expected) << "round " << round;
+    ++(upgraded ? newKept : oldKept);
+    auto opened = ObjectStore::OpenVolume(file, WithAccountOrder());
+    ASSERT_EQ(opened.status, VolumeStatus::Opened) << opened.detail;
+    ASSERT_TRUE(opened.store->CheckIntegrity()) << "round " << round;
+  }
+  std::cout << "killed 30 upgrades: " << oldKept << " left the old volume, " << newKept
+            << " the new one; each whole\n";
 }
 
 }  // namespace

@@ -46,4 +46,13 @@ inline bool RunSqliteProgram(const std::filesystem::path& file, const std::strin
   return waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
+// Turns a closed volume into one of the first version, as the first release wrote them: the
+// same tables, without those that later versions added. False when the sqlite3 program is not
+// installed or fails.
+inline bool MakeFirstVersionVolume(const std::filesystem::path& file) {
+  return RunSqliteProgram(file,
+                          "DROP TABLE sort_orders; DROP TABLE ordered_records; DROP TABLE key_runs;"
+                          " DROP TABLE volume_state; PRAGMA user_version=1;");
+}
+
 }  // namespace quidora::platform::testing

@@ -127,7 +127,9 @@ TEST_F(ShellTest, AStoreThatCannotBeOpenedEndsTheStartWithoutWriting) {
     std::ofstream junk(locations.objectStore, std::ios::binary);
     junk << "this is not a volume of the object store, just some text in its place";
   }
-  messages.Expect(u"Error during building database:");
+  const std::string path = locations.objectStore.string();
+  messages.Expect(u"Error during building database: " + std::u16string(path.begin(), path.end()) +
+                  u" is not a Quidora store");
   messages.Expect(u"The Quidora program cannot continue !");
   StartOutcome outcome = StartOutcome::Running;
   auto session = Start({240, 320}, &outcome);

@@ -1,6 +1,11 @@
 // Loading money records: the current account's or all of them, with every stored field.
 #include <gtest/gtest.h>
 
+#include <map>
+#include <string>
+
+#include "../platform/volume_fixtures.h"
+#include "core/keys.h"
 #include "store/database_layout.h"
 #include "store/loading.h"
 #include "store/record_properties.h"
@@ -181,5 +186,129 @@ TEST_F(MoneyLoadingTest, MissingMoneyDatabaseIsADatabaseProblem) {
   EXPECT_EQ(money_[0].Category(), u"Kept");
 }
 
+// Every field of every record of a list, in list order, readable in a failure.
+std::vector<std::string> Describe(const MoneyList& list) {
+  std::vector<std::string> lines;
+  for (const MoneyRecord& r : list) {
+    std::string line = std::to_string(r.key) + " " + std::to_string(r.accountKey) + " " +
+                       std::to_string(r.amount) + " " + std::to_string(r.type) + " " +
+                       std::to_string(r.DateNumber()) + " " + std::to_string(r.HasMemo());
+    for (char16_t c : r.Category()) line += static_cast<char>(c);
+    line += '|';
+    for (char16_t c : r.Memo()) line += static_cast<char>(c);
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+TEST_F(MoneyLoadingTest, AnUndecodableRecordIsLeftOutOnceAndTheRestOfTheAccountLoads) {
+  std::vector<std::uint32_t> keys;
+  for (std::int32_t amount : {100, 200, 300}) {
+    MoneyRecord record = MakeMoney(cash_.key, u"Food", amount);
+    clock_.Set(UtcTime(10, 0, 0, static_cast<std::uint16_t>(amount / 100)));
+    keys.push_back(AddMoney(record));
+  }
+  store_.reset();
+  // The middle record, as it is stored, cut short to a count and nothing more.
+  const std::string damage =
+      "UPDATE records SET props = x'09' WHERE skey = " + std::to_string(keys[1]) +
+      "; UPDATE ordered_records SET props = x'09'"
+      " WHERE skey = " +
+      std::to_string(keys[1]) + ";";
+  if (!platform::testing::RunSqliteProgram(VolumeFile(), damage)) {
+    GTEST_SKIP() << "the sqlite3 program is not installed";
+  }
+  for (int run = 0; run < 2; ++run) {
+    Restart();
+    Open();
+    current_.CopyFrom(cash_);
+    RecordingMessages seen;
+    ASSERT_TRUE(LoadAccountMoneyRecords(*store_, money_, current_, seen));
+    ASSERT_EQ(money_.size(), 2u);
+    EXPECT_EQ(money_[0].amount, 100);
+    EXPECT_EQ(money_[1].amount, 300);
+    EXPECT_EQ(seen.shown,
+              std::vector<std::u16string>{u"There are problems with Quidora database !"});
+    ASSERT_TRUE(LoadAllMoneyRecords(*store_, money_, seen));
+    EXPECT_EQ(money_.size(), 2u);
+    EXPECT_EQ(seen.shown.size(), 2u);
+    // A run that writes, then ends: the damaged record is still stored, as it was.
+    MoneyRecord more = MakeMoney(bank_.key, u"Rent", 5);
+    AddMoney(more);
+    ASSERT_TRUE(DeleteMoneyRecord(*store_, more.key, ui_));
+    EXPECT_EQ(store_->Money().handle.RecordCount(), 3u);
+  }
+}
+
+// A volume that the first release wrote (a generated home of 300 records), with what older
+// releases and damage leave in such volumes: keys held twice, within an account and across two
+// accounts, a record with two account keys (the last one counts), one without an account key,
+// and three records whose stored properties are cut short or run over.
+class LandedVolumeTest : public StoreTest {
+ protected:
+  void SetUp() override {
+    std::filesystem::copy_file(std::filesystem::path(QUIDORA_STORE_GOLDEN) / "landed_volume.db",
+                               VolumeFile());
+  }
+
+  // What the shown account's list is when every record is read and the account's kept: the
+  // lists must be the same however they are loaded.
+  std::vector<std::string> FullReadOf(std::uint32_t accountKey, RecordingMessages& seen) {
+    MoneyList all;
+    EXPECT_TRUE(LoadAllMoneyRecords(*store_, all, seen));
+    MoneyList kept;
+    for (const MoneyRecord& record : all) {
+      if (record.accountKey == accountKey) kept.Append(record);
+    }
+    return Describe(kept);
+  }
+};
+
+TEST_F(LandedVolumeTest, TheUpgradedVolumeLoadsEachAccountAsAFullReadKeepsIt) {
+  // Before the upgrade, through a reader that changes nothing and reads every record.
+  std::map<std::uint32_t, std::vector<std::string>> before;
+  std::vector<std::uint32_t> accountKeys;
+  {
+    Databases reader(VolumeFile(), clock_, nullptr, VolumeAccess::ReadOnly);
+    CategoryList categories;
+    AccountList accounts;
+    AccountRecord current;
+    Settings settings;
+    RecordingMessages seen;
+    ASSERT_TRUE(OpenDatabases(reader, categories, accounts, current, settings, seen));
+    EXPECT_EQ(categories.size(), 30u);
+    ASSERT_EQ(accounts.size(), 15u);
+    for (const AccountRecord& account : accounts) accountKeys.push_back(account.key);
+    accountKeys.push_back(999);     // no such account
+    accountKeys.push_back(kNoKey);  // an account record without a key takes keyless records
+    for (std::uint32_t key : accountKeys) {
+      current.key = key;
+      MoneyList list;
+      ASSERT_TRUE(LoadAccountMoneyRecords(reader, list, current, seen));
+      before[key] = Describe(list);
+    }
+  }
+
+  Open();
+  EXPECT_EQ(store_->VolumeStatus(), platform::VolumeStatus::Opened) << store_->VolumeDetail();
+  const auto info = Volume().GetDatabaseInfo(store_->Money().oid);
+  ASSERT_TRUE(info.has_value());
+  EXPECT_EQ(info->moreSortOrders, std::vector<platform::PropId>{layout::money::kAccountKey});
+  EXPECT_TRUE(Volume().CheckIntegrity());
+  std::size_t shown = 0;
+  for (std::uint32_t key : accountKeys) {
+    current_.key = key;
+    RecordingMessages seen;
+    ASSERT_TRUE(LoadAccountMoneyRecords(*store_, money_, current_, seen));
+    const std::vector<std::string> loaded = Describe(money_);
+    EXPECT_EQ(seen.shown.size(), 1u) << "the damaged records are reported once, account " << key;
+    RecordingMessages full;
+    EXPECT_EQ(loaded, FullReadOf(key, full)) << "account " << key;
+    EXPECT_EQ(full.shown.size(), 1u);
+    EXPECT_EQ(loaded, before[key]) << "account " << key;
+    shown += loaded.size();
+  }
+  EXPECT_EQ(shown, 307u - 3u) << "every readable record belongs to exactly one list";
+}
 }  // namespace
 }  // namespace quidora::testing

@@ -150,22 +150,42 @@ TEST_F(StoreTest, UnknownLastAccountMakesTheFirstAccountCurrent) {
   EXPECT_EQ(settings_.lastAccount, u"Cash");
 }
 
-TEST_F(StoreTest, RefusedVolumeFailsWithTheBuildingErrorAndIsLeftAlone) {
+TEST_F(StoreTest, ARefusedVolumeIsNamedWithWhatIsWrongAndLeftAlone) {
   store_.reset();
-  const std::string foreign = "this is not a database, but it is somebody's file\n";
+  std::string newer;
   {
-    std::ofstream out(VolumeFile(), std::ios::binary);
-    out << foreign;
+    std::ifstream golden(std::filesystem::path(QUIDORA_STORE_GOLDEN) / "landed_volume.db",
+                         std::ios::binary);
+    newer.assign(std::istreambuf_iterator<char>(golden), std::istreambuf_iterator<char>());
+    ASSERT_GT(newer.size(), 100u);
+    newer[63] = 9;  // user_version 9
   }
-  Restart();
-  ui_.Expect(u"Error during building database:");
-  EXPECT_FALSE(OpenDatabases(*store_, categories_, accounts_, current_, settings_, ui_));
-  EXPECT_EQ(ui_.log.back().icon, MessageIcon::Stop);
-  EXPECT_FALSE(store_->Money().IsOpen());
-  store_.reset();
-  std::ifstream in(VolumeFile(), std::ios::binary);
-  const std::string after((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  EXPECT_EQ(after, foreign);
+  const std::string path(VolumeFile().string());
+  const std::u16string file(path.begin(), path.end());
+  const std::pair<std::string, std::u16string> cases[] = {
+      {"this is not a database, but it is somebody's file\n", file + u" is not a Quidora store"},
+      {"", file + u" is empty, not a Quidora store"},
+      {newer, file + u" was written by a newer version of Quidora"},
+  };
+  for (const auto& [bytes, reason] : cases) {
+    {
+      std::ofstream out(VolumeFile(), std::ios::binary | std::ios::trunc);
+      out << bytes;
+    }
+    Restart();
+    const std::u16string message = u"Error during building database: " + reason;
+    ui_.Expect(message);
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(OpenDatabases(*store_, categories_, accounts_, current_, settings_, ui_));
+    const std::string printed = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(printed, std::string(message.begin(), message.end()) + "\n");
+    EXPECT_EQ(ui_.log.back().icon, MessageIcon::Stop);
+    EXPECT_FALSE(store_->Money().IsOpen());
+    store_.reset();
+    std::ifstream in(VolumeFile(), std::ios::binary);
+    const std::string after((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(after, bytes);
+  }
 }
 
 TEST_F(StoreTest, UnreadableAccountsStopTheStartWithTheirName) {
