@@ -1,5 +1,5 @@
 # A thin door to scripts/setup.sh and CMake; the real work lives there.
-.PHONY: all build run test test-asan bench fuzz screenshots clean
+.PHONY: all build run test test-asan bench compare fuzz screenshots clean
 
 all: build
 
@@ -19,6 +19,11 @@ test-asan:
 bench:
 	scripts/setup.sh bench
 	scripts/bench.sh
+
+# Quidora beside ledger, hledger and plain sqlite3 on the same data (docs/PERFORMANCE.md).
+compare:
+	scripts/setup.sh bench
+	python3 bench/compare/compare.py $(COMPARE_ARGS)
 
 fuzz:
 	scripts/setup.sh fuzz

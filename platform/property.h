@@ -71,6 +71,13 @@ void EncodeRecord(std::span<const PropValue> props, std::vector<std::uint8_t>& o
 // well-formed record; `out` is then unspecified.
 bool DecodeRecord(std::span<const std::uint8_t> bytes, Record& out);
 
+// Calls take(id, value) for every UI4 property of a stored record, in stored order, and skips
+// every other value unread. False exactly when DecodeRecord would refuse the bytes (`take` may
+// have been called for some properties by then). For readers that look at a few numbers of many
+// records to decide which records to decode in full: it builds nothing.
+template <typename Take>
+bool ForEachNumber(std::span<const std::uint8_t> bytes, Take&& take);
+
 // The value of the first UI4 property 0 of a record, the key it sorts by.
 struct SortKey {
   bool present = false;
@@ -81,5 +88,58 @@ SortKey SortKeyOf(std::span<const PropValue> props);
 // The value of the last property `id` (a UI4 identifier) of a record: the value that a reader
 // taking the properties in order is left with. A second sort order places records by it.
 SortKey LastValueOf(std::span<const PropValue> props, PropId id);
+
+namespace detail {
+
+// Unsigned LEB128 of at most 5 bytes below 2^32, as DecodeRecord reads it.
+inline bool ReadVarint(const std::uint8_t*& at, const std::uint8_t* end, std::uint32_t& value) {
+  std::uint64_t result = 0;
+  for (int i = 0; i < 5; ++i) {
+    if (at == end) return false;
+    const std::uint8_t byte = *at++;
+    result |= static_cast<std::uint64_t>(byte & 0x7Fu) << (7 * i);
+    if ((byte & 0x80u) == 0) {
+      if (result > 0xFFFFFFFFull) return false;
+      value = static_cast<std::uint32_t>(result);
+      return true;
+    }
+  }
+  return false;
+}
+
+inline std::uint32_t LittleEndian32(const std::uint8_t* at) {
+  return static_cast<std::uint32_t>(at[0]) | static_cast<std::uint32_t>(at[1]) << 8 |
+         static_cast<std::uint32_t>(at[2]) << 16 | static_cast<std::uint32_t>(at[3]) << 24;
+}
+
+}  // namespace detail
+
+template <typename Take>
+bool ForEachNumber(std::span<const std::uint8_t> bytes, Take&& take) {
+  const std::uint8_t* at = bytes.data();
+  const std::uint8_t* const end = at + bytes.size();
+  std::uint32_t count = 0;
+  // Each property takes at least 5 bytes: a count the bytes cannot hold is damage.
+  if (!detail::ReadVarint(at, end, count) || count > static_cast<std::size_t>(end - at) / 5) {
+    return false;
+  }
+  for (std::uint32_t i = 0; i < count; ++i) {
+    if (end - at < 4) return false;
+    const PropId id = detail::LittleEndian32(at);
+    at += 4;
+    if (PropType(id) == kTypeUi4) {
+      if (end - at < 4) return false;
+      take(id, detail::LittleEndian32(at));
+      at += 4;
+      continue;
+    }
+    std::uint32_t size = 0;
+    if (!detail::ReadVarint(at, end, size)) return false;
+    const std::uint64_t skip = PropType(id) == kTypeLpwstr ? std::uint64_t{size} * 2 : size;
+    if (skip > static_cast<std::uint64_t>(end - at)) return false;
+    at += skip;
+  }
+  return at == end;
+}
 
 }  // namespace quidora::platform

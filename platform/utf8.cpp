@@ -20,18 +20,84 @@ void AppendUtf8(char32_t c, std::string& out) {
   }
 }
 
-std::optional<std::string> Utf16ToUtf8(std::u16string_view text) {
-  std::string out;
-  out.reserve(text.size());
+namespace {
+
+// Writes `text` as UTF-8; an unpaired surrogate becomes `replacement`, or stops the writing
+// (false) when there is none.
+bool WriteUtf8(std::u16string_view text, std::optional<char32_t> replacement, std::string& out) {
+  out.reserve(out.size() + text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
     char32_t c = text[i];
-    if (c >= 0xD800 && c <= 0xDBFF) {
-      if (i + 1 == text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF) return std::nullopt;
-      c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00u);
-    } else if (c >= 0xDC00 && c <= 0xDFFF) {
-      return std::nullopt;
+    if (c >= 0xD800 && c <= 0xDFFF) {
+      const bool paired =
+          c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
+      if (paired) {
+        c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00u);
+      } else if (replacement) {
+        c = *replacement;
+      } else {
+        return false;
+      }
     }
     AppendUtf8(c, out);
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<std::string> Utf16ToUtf8(std::u16string_view text) {
+  std::string out;
+  if (!WriteUtf8(text, std::nullopt, out)) return std::nullopt;
+  return out;
+}
+
+std::string Utf16ToUtf8Lenient(std::u16string_view text) {
+  std::string out;
+  WriteUtf8(text, U'\uFFFD', out);
+  return out;
+}
+
+std::optional<std::u16string> Utf8ToUtf16(std::string_view text) {
+  std::u16string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    std::size_t length = 0;
+    char32_t c = 0;
+    char32_t lowest = 0;
+    if (lead < 0x80) {
+      length = 1;
+      c = lead;
+    } else if ((lead & 0xE0) == 0xC0) {
+      length = 2;
+      c = lead & 0x1Fu;
+      lowest = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+      length = 3;
+      c = lead & 0x0Fu;
+      lowest = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+      length = 4;
+      c = lead & 0x07u;
+      lowest = 0x10000;
+    } else {
+      return std::nullopt;
+    }
+    if (text.size() - i < length) return std::nullopt;
+    for (std::size_t k = 1; k < length; ++k) {
+      const auto next = static_cast<unsigned char>(text[i + k]);
+      if ((next & 0xC0) != 0x80) return std::nullopt;
+      c = (c << 6) | (next & 0x3Fu);
+    }
+    if (c < lowest || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return std::nullopt;
+    if (c >= 0x10000) {
+      out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+      out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+      out += static_cast<char16_t>(c);
+    }
+    i += length;
   }
   return out;
 }

@@ -105,6 +105,36 @@ void FillMoneyRecord(std::span<const PropValue> props, MoneyRecord& record) {
   record.SetDate(DateFrom(year, month, day));
 }
 
+std::optional<MoneyRecordPlace> PeekMoneyRecord(std::span<const std::uint8_t> bytes) {
+  namespace m = store::money;
+  MoneyRecordPlace place{kNoKey, 0};
+  std::uint32_t day = 0;
+  std::uint32_t month = 0;
+  std::uint32_t year = 0;
+  const bool readable =
+      platform::ForEachNumber(bytes, [&](platform::PropId id, std::uint32_t value) {
+        switch (id) {
+          case m::kAccountKey:
+            place.accountKey = value;
+            break;
+          case m::kDay:
+            day = value;
+            break;
+          case m::kMonth:
+            month = value;
+            break;
+          case m::kYear:
+            year = value;
+            break;
+          default:
+            break;
+        }
+      });
+  if (!readable) return std::nullopt;
+  place.dateNumber = DateNumberOf(DateFrom(year, month, day)).value_or(0);
+  return place;
+}
+
 void FillAccountRecord(std::span<const PropValue> props, AccountRecord& record) {
   namespace a = store::account;
   std::uint32_t day = 0;

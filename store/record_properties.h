@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 
 #include "core/account_record.h"
@@ -26,6 +27,15 @@ std::array<platform::PropValue, 2> CategoryProperties(std::uint32_t position,
 // amount texts built from the amount, category and memo through their setters, the date from
 // day, month and year (a refused date leaves the record without date texts).
 void FillMoneyRecord(std::span<const platform::PropValue> props, MoneyRecord& record);
+
+// The account key and date number FillMoneyRecord would give a reset record from these stored
+// bytes, read without decoding or building anything; nothing when the bytes are not a
+// well-formed record.
+struct MoneyRecordPlace {
+  std::uint32_t accountKey = 0;
+  std::uint32_t dateNumber = 0;
+};
+std::optional<MoneyRecordPlace> PeekMoneyRecord(std::span<const std::uint8_t> bytes);
 void FillAccountRecord(std::span<const platform::PropValue> props, AccountRecord& record);
 
 // The account key that FillMoneyRecord gives a record from these properties: the last

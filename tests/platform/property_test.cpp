@@ -64,6 +64,29 @@ TEST(PropertyTest, DamagedBytesAreRefusedWhole) {
   EXPECT_TRUE(out.empty());
 }
 
+TEST(PropertyTest, NumbersAloneAreDecodedFromWhatDecodesWhole) {
+  const Record record = {PropValue::Ui4(kKeyPropId, 7), PropValue::Text(0x0007001F, u"Food"),
+                         PropValue::Raw(0x00020041, std::vector<std::uint8_t>{1, 2}),
+                         PropValue::Ui4(0x00050013, 1250), PropValue::Text(0x0008001F, u"")};
+  const auto good = Encode(record);
+  std::vector<std::pair<PropId, std::uint32_t>> numbers;
+  const auto take = [&numbers](PropId id, std::uint32_t value) { numbers.emplace_back(id, value); };
+  ASSERT_TRUE(ForEachNumber(good, take));
+  EXPECT_EQ(numbers, (decltype(numbers){{kKeyPropId, 7}, {0x00050013, 1250}}));
+
+  // Whatever DecodeRecord refuses, ForEachNumber refuses too, and nothing else.
+  std::vector<std::vector<std::uint8_t>> samples = {
+      {0xFF, 0xFF, 0xFF, 0xFF, 0x0F}, {0x80, 0x80, 0x80, 0x80, 0x80, 0x00}, {0}, {1, 0x13, 0, 0}};
+  for (std::size_t cut = 0; cut <= good.size(); ++cut)
+    samples.emplace_back(good.begin(), good.begin() + cut);
+  samples.push_back(good);
+  samples.back().push_back(0);
+  Record whole;
+  for (const auto& bytes : samples) {
+    EXPECT_EQ(ForEachNumber(bytes, take), DecodeRecord(bytes, whole)) << bytes.size() << " bytes";
+  }
+}
+
 TEST(PropertyTest, TheSortKeyIsTheFirstUi4PropertyZero) {
   EXPECT_FALSE(SortKeyOf({}).present);
   EXPECT_FALSE(SortKeyOf(Record{PropValue::Text(MakePropId(0, kTypeLpwstr), u"1")}).present);

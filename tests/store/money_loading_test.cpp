@@ -8,6 +8,7 @@
 #include "core/keys.h"
 #include "store/database_layout.h"
 #include "store/loading.h"
+#include "store/record_properties.h"
 #include "store/record_writes.h"
 #include "store_fixture.h"
 
@@ -139,6 +140,39 @@ TEST_F(MoneyLoadingTest, YearTooWideForTheDateDoesNotWrapIntoAnotherYear) {
   ASSERT_EQ(money_.size(), 1u);
   EXPECT_EQ(money_[0].DateNumber(), 0u);
   EXPECT_TRUE(money_[0].DateText(0).empty());
+}
+
+// Readers that select records before building them rely on the peek giving the same account key
+// and date number as the full fill, whatever the stored properties hold.
+TEST(MoneyRecordPeekTest, ThePlaceIsWhatFillingTheRecordGives) {
+  namespace m = layout::money;
+  const std::vector<platform::Record> samples = {
+      {PropValue::Ui4(m::kKey, 1), PropValue::Ui4(m::kAccountKey, 5), PropValue::Ui4(m::kDay, 31),
+       PropValue::Ui4(m::kMonth, 2), PropValue::Ui4(m::kYear, 2005),
+       PropValue::Text(m::kCategory, u"Food")},
+      // The last account key counts; a year too wide for the date is refused.
+      {PropValue::Ui4(m::kAccountKey, 5), PropValue::Ui4(m::kAccountKey, 6),
+       PropValue::Ui4(m::kYear, 0x107D0), PropValue::Ui4(m::kMonth, 1), PropValue::Ui4(m::kDay, 2)},
+      {PropValue::Ui4(m::kDay, 32), PropValue::Ui4(m::kMonth, 1), PropValue::Ui4(m::kYear, 2010)},
+      {PropValue::Ui4(m::kDay, 0x10001), PropValue::Ui4(m::kMonth, 12),
+       PropValue::Ui4(m::kYear, 2010), PropValue::Ui4(m::kAccountKey, 0)},
+      {PropValue::Ui4(m::kDay, 0), PropValue::Ui4(m::kMonth, 12), PropValue::Ui4(m::kYear, 999)},
+      {PropValue::Text(m::kMemo, u"no numbers"),
+       PropValue::Raw(layout::PropertyId(31, 0x41), std::vector<std::uint8_t>{1, 2})},
+  };
+  for (const platform::Record& props : samples) {
+    std::vector<std::uint8_t> bytes;
+    platform::EncodeRecord(props, bytes);
+    MoneyRecord filled;
+    filled.Reset();
+    FillMoneyRecord(props, filled);
+    const std::optional<MoneyRecordPlace> place = PeekMoneyRecord(bytes);
+    ASSERT_TRUE(place.has_value());
+    EXPECT_EQ(place->accountKey, filled.accountKey);
+    EXPECT_EQ(place->dateNumber, filled.DateNumber());
+    bytes.pop_back();
+    EXPECT_FALSE(PeekMoneyRecord(bytes).has_value());
+  }
 }
 
 TEST_F(MoneyLoadingTest, MissingMoneyDatabaseIsADatabaseProblem) {

@@ -1,0 +1,160 @@
+#include "cli/commands.h"
+
+#include <limits>
+#include <optional>
+
+#include "core/sorts.h"
+#include "core/sums.h"
+#include "platform/utf8.h"
+#include "resources/strings/string_table.h"
+
+namespace quidora::cli {
+
+namespace {
+
+Outcome Refused(std::string error) {
+  return Outcome{kExitRefused, std::move(error)};
+}
+
+std::string Utf8(std::u16string_view text) {
+  return platform::Utf16ToUtf8Lenient(text);
+}
+
+MoneySelection Range(const Request& request) {
+  MoneySelection selection;
+  selection.startDateNumber = request.from.value_or(0);
+  selection.endDateNumber = request.to.value_or(std::numeric_limits<std::uint32_t>::max());
+  return selection;
+}
+
+void DescribeRange(const Request& request, Report& report) {
+  const auto date = [](std::optional<std::uint32_t> number) -> std::optional<Value> {
+    if (!number) return std::nullopt;
+    return Value(std::int64_t{*number});
+  };
+  report.about.emplace_back("from", date(request.from));
+  report.about.emplace_back("to", date(request.to));
+}
+
+}  // namespace
+
+MessageAnswer CollectedMessages::Show(std::u16string_view text, MessageIcon, MessageButtons) {
+  if (!shown.empty()) shown += '\n';
+  shown += platform::Utf16ToUtf8Lenient(text);
+  return MessageAnswer::Ok;
+}
+
+Outcome FindAccount(StoreReader& store, const Request& request, AccountList& accounts,
+                    const AccountRecord*& found) {
+  if (!store.ReadAccounts(accounts)) return StoreFailure(store.LastError());
+  const std::optional<std::u16string> name = platform::Utf8ToUtf16(request.account);
+  found = name ? accounts.FindByName(*name) : nullptr;
+  if (found == nullptr) return Refused("there is no account \"" + request.account + "\"");
+  return {};
+}
+
+Outcome StoreFailure(platform::StoreError error) {
+  if (error == platform::StoreError::Corrupt) {
+    return Outcome{kExitStore, "the store is damaged; it was left as it is"};
+  }
+  return Outcome{kExitStore, "the store cannot be read"};
+}
+
+Outcome AccountsReport(StoreReader& store, const Request& request, Report& report) {
+  AccountList accounts;
+  MoneyList money;
+  if (!store.ReadAccounts(accounts) || !store.ReadMoneyRecords(money, Range(request))) {
+    return StoreFailure(store.LastError());
+  }
+  CollectedMessages messages;
+  std::int64_t total = 0;
+  if (!AccountBalances(money, accounts, request.from.value_or(0),
+                       request.to.value_or(std::numeric_limits<std::uint32_t>::max()), total,
+                       messages)) {
+    if (!messages.shown.empty()) return Refused(messages.shown);
+    // No record in the range at all: every balance is zero.
+    for (AccountRecord& account : accounts) account.balance = 0;
+    total = 0;
+  }
+  // The balance report keeps the total in a 32-bit amount like every other; a total beyond it
+  // would be shown wrong, so it is refused as the sums refuse a balance beyond it.
+  if (total < std::numeric_limits<std::int32_t>::min() ||
+      total > std::numeric_limits<std::int32_t>::max()) {
+    return Refused(Utf8(LoadString(StringId::BalanceOverflow)));
+  }
+  if (!SortBalanceByName(accounts, kAscending, messages)) return Refused(messages.shown);
+
+  report.listName = "accounts";
+  DescribeRange(request, report);
+  report.columns = {{"account", "Account", ColumnKind::Text},
+                    {"balance", "Balance", ColumnKind::Cents}};
+  for (const AccountRecord& account : accounts) {
+    report.rows.push_back({Utf8(account.Name()), std::int64_t{account.balance}});
+  }
+  report.total = total;
+  return {};
+}
+
+Outcome CategoriesReport(StoreReader& store, const Request& request, Report& report) {
+  AccountList accounts;
+  const AccountRecord* account = nullptr;
+  if (Outcome found = FindAccount(store, request, accounts, account); found.status != kExitDone) {
+    return found;
+  }
+  CategoryList categories;
+  MoneySelection selection = Range(request);
+  selection.accountKey = account->key;
+  MoneyList money;
+  if (!store.ReadCategories(categories) || !store.ReadMoneyRecords(money, selection)) {
+    return StoreFailure(store.LastError());
+  }
+  CollectedMessages messages;
+  const bool counted = CategoryTotals(money, categories, selection.startDateNumber,
+                                      selection.endDateNumber, messages);
+  if (!messages.shown.empty()) return Refused(messages.shown);
+  if (!SortCategoriesByName(categories, kAscending, messages)) return Refused(messages.shown);
+
+  report.listName = "categories";
+  report.about.emplace_back("account", Value(request.account));
+  DescribeRange(request, report);
+  report.columns = {{"category", "Category", ColumnKind::Text},
+                    {"total", "Total", ColumnKind::Cents}};
+  if (!counted) return {};
+  for (const CategoryRecord& category : categories) {
+    if (category.total == 0) continue;
+    report.rows.push_back({Utf8(category.Name()), std::int64_t{category.total}});
+  }
+  return {};
+}
+
+Outcome RecordsReport(StoreReader& store, const Request& request, Report& report) {
+  AccountList accounts;
+  const AccountRecord* account = nullptr;
+  if (Outcome found = FindAccount(store, request, accounts, account); found.status != kExitDone) {
+    return found;
+  }
+  MoneySelection selection = Range(request);
+  selection.accountKey = account->key;
+  MoneyList money;
+  if (!store.ReadMoneyRecords(money, selection)) return StoreFailure(store.LastError());
+  CollectedMessages messages;
+  if (!SortMoneyByDate(money, kAscending, messages)) return Refused(messages.shown);
+
+  report.listName = "records";
+  report.about.emplace_back("account", Value(request.account));
+  DescribeRange(request, report);
+  report.columns = {{"date", "Date", ColumnKind::Date},
+                    {"category", "Category", ColumnKind::Text},
+                    {"amount", "Amount", ColumnKind::Cents},
+                    {"memo", "Memo", ColumnKind::Text}};
+  report.rows.reserve(money.size());
+  for (const MoneyRecord& record : money) {
+    const std::int64_t amount =
+        record.type == kIncome ? record.amount : -std::int64_t{record.amount};
+    report.rows.push_back(
+        {std::int64_t{record.DateNumber()}, Utf8(record.Category()), amount, Utf8(record.Memo())});
+  }
+  return {};
+}
+
+}  // namespace quidora::cli

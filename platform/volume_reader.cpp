@@ -1,0 +1,218 @@
+#include "platform/volume_reader.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include "platform/sqlite_wrapper.h"
+#include "platform/volume_file.h"
+
+namespace quidora::platform {
+namespace detail {
+
+class ReadOnlyVolume {
+ public:
+  sql::Connection db;
+  sql::Statement databaseByName;
+  sql::Statement records;
+};
+
+namespace {
+
+constexpr std::size_t kHeaderSize = 100;
+constexpr char kMagic[] = "SQLite format 3";  // 16 bytes with its zero
+
+std::uint32_t BigEndian32(const std::uint8_t* p) {
+  return static_cast<std::uint32_t>(p[0]) << 24 | static_cast<std::uint32_t>(p[1]) << 16 |
+         static_cast<std::uint32_t>(p[2]) << 8 | static_cast<std::uint32_t>(p[3]);
+}
+
+StoreError ErrorOf(int rc) {
+  switch (rc & 0xFF) {
+    case SQLITE_OK:
+    case SQLITE_ROW:
+    case SQLITE_DONE:
+      return StoreError::None;
+    case SQLITE_IOERR:
+    case SQLITE_CANTOPEN:
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+      return StoreError::Io;
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+      return StoreError::Corrupt;
+    default:
+      return StoreError::Other;
+  }
+}
+
+VolumeReader::OpenResult Refuse(VolumeStatus status, std::string detail) {
+  VolumeReader::OpenResult result;
+  result.status = status;
+  result.detail = std::move(detail);
+  return result;
+}
+
+std::string Errno(const char* what) {
+  return std::string(what) + ": " + std::strerror(errno);
+}
+
+// The first 100 bytes of the file: what kind of file it is, before SQLite sees it.
+std::optional<VolumeReader::OpenResult> CheckHeader(const std::filesystem::path& file,
+                                                    bool& missing) {
+  struct stat info {};
+  if (::stat(file.c_str(), &info) != 0) {
+    missing = errno == ENOENT;
+    return Refuse(VolumeStatus::Unreadable, missing ? "no volume" : Errno("stat"));
+  }
+  if (!S_ISREG(info.st_mode)) return Refuse(VolumeStatus::Unreadable, "not a regular file");
+  if (info.st_size == 0) return Refuse(VolumeStatus::Damaged, "zero length");
+
+  std::array<std::uint8_t, kHeaderSize> header{};
+  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return Refuse(VolumeStatus::Unreadable, Errno("open"));
+  std::size_t got = 0;
+  while (got < header.size()) {
+    const ssize_t n = ::read(fd, header.data() + got, header.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      const std::string detail = Errno("read");
+      ::close(fd);
+      return Refuse(VolumeStatus::Unreadable, detail);
+    }
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  if (got < header.size() || std::memcmp(header.data(), kMagic, sizeof kMagic) != 0) {
+    return Refuse(VolumeStatus::Damaged, "not a SQLite file");
+  }
+  if (const std::uint32_t id = BigEndian32(&header[68]); id != kApplicationId) {
+    return Refuse(VolumeStatus::Foreign, "application_id " + std::to_string(id));
+  }
+  const std::uint32_t version = BigEndian32(&header[60]);
+  if (version > kSchemaVersion) {
+    return Refuse(VolumeStatus::Newer, "user_version " + std::to_string(version));
+  }
+  if (version < kSchemaVersion) {
+    return Refuse(VolumeStatus::Damaged, "user_version " + std::to_string(version));
+  }
+  return std::nullopt;
+}
+
+bool HasLog(const std::filesystem::path& file) {
+  struct stat log {};
+  return ::stat((file.string() + "-wal").c_str(), &log) == 0;
+}
+
+}  // namespace
+}  // namespace detail
+
+VolumeReader::VolumeReader(std::unique_ptr<detail::ReadOnlyVolume> volume)
+    : volume_(std::move(volume)) {}
+
+VolumeReader::~VolumeReader() {
+  // Ends the read transaction; there is nothing to commit.
+  if (volume_ != nullptr) {
+    volume_->records = sql::Statement();
+    volume_->databaseByName = sql::Statement();
+    volume_->db.Exec("ROLLBACK");
+  }
+}
+
+VolumeReader::OpenResult VolumeReader::Open(const std::filesystem::path& file) {
+  using detail::Refuse;
+  bool missing = false;
+  if (auto refused = detail::CheckHeader(file, missing)) {
+    refused->missing = missing;
+    return std::move(*refused);
+  }
+
+  auto volume = std::make_unique<detail::ReadOnlyVolume>();
+  // With a log beside it only file and log together are the volume; without one the file alone
+  // is, and reading it as immutable needs no lock and makes nothing beside it.
+  const std::string query = detail::HasLog(file) ? "mode=ro" : "immutable=1";
+  if (volume->db.Open(detail::SqliteUri(file, query),
+                      SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX) != SQLITE_OK) {
+    return Refuse(VolumeStatus::Damaged, "cannot open: " + volume->db.ErrorMessage());
+  }
+  sql::Statement probe;
+  // The device program may hold a write for a moment: wait for it rather than fail.
+  if (volume->db.Exec("PRAGMA busy_timeout=5000") != SQLITE_OK ||
+      volume->db.Exec("PRAGMA query_only=ON") != SQLITE_OK ||
+      volume->db.Exec("PRAGMA cell_size_check=ON") != SQLITE_OK ||
+      volume->db.Exec("BEGIN") != SQLITE_OK ||
+      probe.Prepare(volume->db, "SELECT count(*) FROM databases") != SQLITE_OK ||
+      probe.Step() != SQLITE_ROW) {
+    const int code = volume->db.ExtendedErrorCode();
+    const StoreError error = detail::ErrorOf(code);
+    return Refuse(error == StoreError::Io ? VolumeStatus::Unreadable : VolumeStatus::Damaged,
+                  "read: " + volume->db.ErrorMessage());
+  }
+  probe = sql::Statement();
+  if (volume->databaseByName.Prepare(
+          volume->db, "SELECT oid, record_count FROM databases WHERE name = ?1") != SQLITE_OK ||
+      volume->records.Prepare(
+          volume->db, "SELECT props FROM records WHERE db = ?1 ORDER BY skey, oid") != SQLITE_OK) {
+    return Refuse(VolumeStatus::Damaged, "layout: " + volume->db.ErrorMessage());
+  }
+  OpenResult result;
+  result.status = VolumeStatus::Opened;
+  result.detail = "ok";
+  result.reader.reset(new VolumeReader(std::move(volume)));
+  return result;
+}
+
+VolumeReader::ReadStatus VolumeReader::ReadDatabase(
+    std::u16string_view name, const std::function<bool(std::span<const std::uint8_t>)>& take) {
+  lastError_ = StoreError::None;
+  const auto fail = [this](int rc) {
+    lastError_ = detail::ErrorOf(rc);
+    if (lastError_ == StoreError::None) lastError_ = StoreError::Other;
+    return ReadStatus::Failed;
+  };
+
+  std::vector<std::uint8_t> nameBytes;
+  nameBytes.reserve(name.size() * 2);
+  for (char16_t unit : name) {
+    nameBytes.push_back(static_cast<std::uint8_t>(unit));
+    nameBytes.push_back(static_cast<std::uint8_t>(unit >> 8));
+  }
+  sql::Statement& byName = volume_->databaseByName;
+  byName.BindBlobStatic(1, nameBytes);
+  int rc = byName.Step();
+  if (rc == SQLITE_DONE) {
+    byName.Reset();
+    lastError_ = StoreError::NotFound;
+    return ReadStatus::NoDatabase;
+  }
+  if (rc != SQLITE_ROW) {
+    byName.Reset();
+    return fail(rc);
+  }
+  const std::int64_t database = byName.ColumnInt64(0);
+  const std::int64_t recordCount = byName.ColumnInt64(1);
+  byName.Reset();
+
+  sql::Statement& records = volume_->records;
+  records.Bind(1, database);
+  bool more = true;
+  std::int64_t read = 0;
+  while (more && (rc = records.Step()) == SQLITE_ROW) {
+    ++read;
+    more = take(records.ColumnBlob(0));
+  }
+  records.Reset();
+  if (more && rc != SQLITE_DONE) return fail(rc);
+  // A damaged page can end the walk early without any error from SQLite (its bytes may read as
+  // a key past the database's last one); the count kept with every write tells.
+  if (more && read != recordCount) return fail(SQLITE_CORRUPT);
+  return ReadStatus::Read;
+}
+
+}  // namespace quidora::platform

@@ -1,0 +1,69 @@
+// The object store's volume opened for reading only, by programs that run beside the device
+// program (the command-line companion). Nothing here writes a byte of the volume, its log or
+// its folder, and nothing waits for the device program: it may keep the volume open and write
+// to it meanwhile.
+//
+// - A volume without a log beside it is read as an immutable file: no locks, no side files.
+// - A volume with a log (the device program runs, or one ended without tidying) is read
+//   together with its log through SQLite's read-only mode, so changes not yet folded into the
+//   file are seen. SQLite then uses the shared index file beside them (and may make it when it
+//   is missing); it never writes the volume or its log, and never folds the log into the file.
+// - All reads of one reader see one state of the volume: the reader holds one read
+//   transaction from Open to its end.
+// - Opening checks the file's header (SQLite, application, schema version) and the expected
+//   tables, but not every page, which would take about a second for a million records. Damage
+//   further in shows as a failed read (StoreError::Corrupt) of the database it lies in: SQLite
+//   checks each page it reads, and a read that ends short of the database's record count (a
+//   damaged page can look like the end of the database) fails too.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "platform/object_store.h"
+
+namespace quidora::platform {
+
+namespace detail {
+class ReadOnlyVolume;
+}
+
+class VolumeReader {
+ public:
+  struct OpenResult {
+    // Opened, or why the volume is refused: Unreadable, Damaged, Foreign or Newer.
+    VolumeStatus status = VolumeStatus::Unreadable;
+    bool missing = false;                  // there is no volume at all (status is then Unreadable)
+    std::unique_ptr<VolumeReader> reader;  // set for Opened only
+    std::string detail;                    // what the check found, for messages and logs
+  };
+
+  static OpenResult Open(const std::filesystem::path& file);
+
+  ~VolumeReader();
+  VolumeReader(const VolumeReader&) = delete;
+  VolumeReader& operator=(const VolumeReader&) = delete;
+
+  enum class ReadStatus : std::uint8_t { Read, NoDatabase, Failed };
+
+  // Hands the stored properties of every record of the named database to `take`, in the order
+  // a handle reads them (ascending key, equal keys in the order written, keyless records last).
+  // The bytes are valid during the call only (see platform/property.h for their layout).
+  // `take` returns false to stop early, which still counts as Read. Failed: LastError tells why.
+  ReadStatus ReadDatabase(std::u16string_view name,
+                          const std::function<bool(std::span<const std::uint8_t>)>& take);
+
+  StoreError LastError() const { return lastError_; }
+
+ private:
+  explicit VolumeReader(std::unique_ptr<detail::ReadOnlyVolume> volume);
+  std::unique_ptr<detail::ReadOnlyVolume> volume_;
+  StoreError lastError_ = StoreError::None;
+};
+
+}  // namespace quidora::platform
