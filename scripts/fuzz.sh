@@ -4,7 +4,8 @@
 # Corpora grow under <build dir>/corpus/<target>; a finding is written next to it as crash-*
 # and the script fails. It fails too when a target ends with fewer than FUZZ_MIN_EDGES covered
 # edges (default 100): that is the fuzzer seeing only its own few lines, as when the code under
-# test was built without coverage instrumentation.
+# test was built without coverage instrumentation. A target's dictionary (fuzz/**/<target>.dict)
+# and seed inputs (fuzz/**/seeds/<target>/) are used when they exist.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dir="${1:-build-fuzz}"
@@ -24,9 +25,14 @@ for target in "${targets[@]}"; do
   corpus="$dir/corpus/$name"
   artifacts="$dir/findings/$name/"
   mkdir -p "$corpus" "$artifacts"
-  echo "fuzz: $name for ${seconds}s"
-  if ! "$target" -max_total_time="$seconds" -print_final_stats=1 \
-      -artifact_prefix="$artifacts" "$corpus" 2>"$dir/findings/$name.log"; then
+  extra=()
+  dict="$(find fuzz -name "$name.dict" | head -n 1)"
+  [[ -n "$dict" ]] && extra+=(-dict="$dict")
+  seeds="$(find fuzz -type d -path "*/seeds/$name" | head -n 1)"
+  echo "fuzz: $name for ${seconds}s${dict:+ with $dict}"
+  # The first folder is the corpus that grows; the seeds are only read.
+  if ! "$target" -max_total_time="$seconds" -print_final_stats=1 "${extra[@]}" \
+      -artifact_prefix="$artifacts" "$corpus" ${seeds:+"$seeds"} 2>"$dir/findings/$name.log"; then
     failed+=("$name")
     tail -n 30 "$dir/findings/$name.log" >&2
   fi
