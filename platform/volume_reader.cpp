@@ -99,7 +99,9 @@ std::optional<VolumeReader::OpenResult> CheckHeader(const std::filesystem::path&
   if (version > kSchemaVersion) {
     return Refuse(VolumeStatus::Newer, "user_version " + std::to_string(version));
   }
-  if (version < kSchemaVersion) {
+  // Older volumes are read as they are: the tables read here are alike in every version, and
+  // upgrading is the device program's work, never a reader's.
+  if (version < kOldestSchemaVersion) {
     return Refuse(VolumeStatus::Damaged, "user_version " + std::to_string(version));
   }
   return std::nullopt;

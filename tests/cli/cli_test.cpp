@@ -330,7 +330,14 @@ TEST_F(CliTest, RefusesStoresItCannotTrustWithStatusTwoAndLeavesThemAlone) {
     std::ofstream(volume, std::ios::binary | std::ios::trunc) << original;  // the next case
   };
 
-  Overwrite(volume, 60, std::string("\0\0\0\x02", 4));  // schema version 2
+  // A volume of the first version, not yet upgraded by the device program, is read as it is.
+  Overwrite(volume, 60, std::string("\0\0\0\x01", 4));
+  const CliRun older = Run({"accounts", "--format", "csv"});
+  EXPECT_EQ(older.status, 0) << older.err;
+  EXPECT_NE(older.out.find("Big,"), std::string::npos) << older.out;
+  std::ofstream(volume, std::ios::binary | std::ios::trunc) << original;
+
+  Overwrite(volume, 60, std::string("\0\0\0\x03", 4));  // a later schema version
   refusedWith("was written by a later version of Quidora");
   Overwrite(volume, 68, "ABCD");  // another program's application id
   refusedWith("is not a Quidora store");

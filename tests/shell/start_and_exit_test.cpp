@@ -276,13 +276,15 @@ TEST_F(ShellTest, SigtermRunsTheExitSequence) {
 TEST_F(ShellTest, SigtermWhileAStartUpBoxIsOpenStillSavesTheSettings) {
   Seed({u"Bank"}, {}, {{0, Day(2026, 3, 1), 500, kExpense, u"", u""}});
   // The money record's stored properties are garbage: loading it shows a box during start-up.
-  // (The database name is "Vesko Quidbook" in UTF-16LE.)
+  // (The database name is "Vesko Quidbook" in UTF-16LE; both sort orders hold the record.)
   QProcess sqlite;
   sqlite.start(
       QStringLiteral("sqlite3"),
       {QString::fromStdString(locations.objectStore.string()),
        QStringLiteral(
            "UPDATE records SET props = x'ff' WHERE db = (SELECT oid FROM "
+           "databases WHERE name = x'5600650073006b006f002000510075006900640062006f006f006b00');"
+           "UPDATE ordered_records SET props = x'ff' WHERE db = (SELECT oid FROM "
            "databases WHERE name = x'5600650073006b006f002000510075006900640062006f006f006b00')")});
   ASSERT_TRUE(sqlite.waitForFinished(10000));
   ASSERT_EQ(sqlite.exitCode(), 0) << sqlite.readAllStandardError().toStdString();
