@@ -1,6 +1,8 @@
 // The device program: starts one run and turns the event loop until the close request. The
 // zoom of the emulated screen is Qt's scale factor, fixed for a process: a new zoom is shown by
-// ending the run as Exit does and starting the program again in place.
+// ending the run as Exit does and starting the program again in place, with the undo list
+// handed over. With a dialog open that waits until the last dialog ends, so that nothing typed
+// in it is lost.
 #include <unistd.h>
 
 #include <QApplication>
@@ -13,13 +15,19 @@
 #include "platform/ui/images.h"
 #include "platform/ui/qt_message_service.h"
 #include "resources/strings/string_table.h"
+#include "shell/command_states.h"
 #include "shell/program.h"
 #include "shell/start_up.h"
+#include "shell/undo_handover.h"
 
 namespace {
 
-// Runs the program once; `restart` says whether it ended to come back at another zoom.
-int RunOnce(int argc, char** argv, int zoom, bool zoomKnown, bool& restart) {
+using quidora::MoneyList;
+
+// Runs the program once; `restart` says whether it ended to come back at another zoom, and
+// `undo` then holds the undo list to hand over. A list handed over by the previous copy comes
+// in through `undo` too.
+int RunOnce(int argc, char** argv, int zoom, bool zoomKnown, bool& restart, MoneyList& undo) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("quidora");
   QApplication::setDesktopFileName("quidora");
@@ -56,18 +64,37 @@ int RunOnce(int argc, char** argv, int zoom, bool zoomKnown, bool& restart) {
 
   quidora::ui::DeviceScreen& screen = session->Screen();
   quidora::Program& program = session->GetProgram();
+  if (!undo.empty()) {
+    program.undo = std::move(undo);
+    quidora::UpdateUndoCommands(program);
+  }
+  bool zoomWaiting = false;
+  const auto startAgain = [&] {
+    zoomWaiting = false;
+    undo = MoneyList();
+    for (const quidora::MoneyRecord& record : program.undo) undo.Append(record);
+    restart = true;
+    screen.PostCloseRequest();
+    // Runs after the close request: a refused one leaves the program running as it was.
+    QMetaObject::invokeMethod(
+        &screen, [&] { restart = restart && screen.IsClosing(); }, Qt::QueuedConnection);
+  };
+  // The last dialog has ended and the main window has done what follows it.
+  QObject::connect(&screen, &quidora::ui::DeviceScreen::MainViewActivated, &screen, [&] {
+    if (zoomWaiting && screen.CurrentDialog() == nullptr) {
+      QMetaObject::invokeMethod(&screen, startAgain, Qt::QueuedConnection);
+    }
+  });
+  // The zoom the keys step from: a change waiting for a dialog counts as made.
+  int target = zoom;
   quidora::ui::InstallZoomKeys(
-      screen, [zoom] { return zoom; },
+      screen, [&target] { return target; },
       [&, configPath](int wanted) {
-        quidora::ui::RememberZoom(configPath, wanted);
-        // Starting again would lose what an open dialog holds and the undo list, which lives
-        // in memory only: the new zoom then waits for the next start.
-        if (screen.CurrentDialog() != nullptr || !program.undo.empty()) return;
-        restart = true;
-        screen.PostCloseRequest();
-        // Runs after the close request: a refused one leaves the program running as it was.
-        QMetaObject::invokeMethod(
-            &screen, [&] { restart = restart && screen.IsClosing(); }, Qt::QueuedConnection);
+        // The new zoom is remembered even when it cannot be shown now: the next start has it.
+        if (!quidora::ui::RememberZoom(configPath, wanted)) return;
+        target = wanted;
+        zoomWaiting = target != zoom && screen.CurrentDialog() != nullptr;
+        if (target != zoom && !zoomWaiting) startAgain();
       });
   return QApplication::exec();
 }
@@ -84,8 +111,10 @@ int main(int argc, char** argv) {
   qputenv("QT_SCALE_FACTOR", quidora::ui::ScaleFactorText(desktopFactor, zoom.value_or(1)));
 
   bool restart = false;
-  const int code = RunOnce(argc, argv, zoom.value_or(1), zoomKnown, restart);
+  MoneyList undo = quidora::TakeHandedOverUndoList();
+  const int code = RunOnce(argc, argv, zoom.value_or(1), zoomKnown, restart, undo);
   if (!restart) return code;
+  quidora::HandOverUndoList(undo);
 
   // The next copy reads the new zoom; it must see the desktop's own factor, not ours.
   if (hadDesktopFactor) {

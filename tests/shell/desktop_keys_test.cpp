@@ -2,6 +2,9 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QTest>
+#include <cstdlib>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "platform/ui/control_id.h"
 #include "platform/ui/device_screen.h"
@@ -11,6 +14,7 @@
 #include "shell/main_window.h"
 #include "shell/money_list_view.h"
 #include "shell/program.h"
+#include "shell/undo_handover.h"
 #include "shell_fixture.h"
 
 namespace quidora::testing {
@@ -86,6 +90,52 @@ TEST_F(DesktopKeysTest, NewDeleteAndUndoKeysDoWhatTheirCommandsDoAndNothingWhenG
 
   Close(session);
   EXPECT_EQ(StoredCount(u"Vesko Quidbook"), 2u) << "the restored record is stored again";
+}
+
+// A restart for a new zoom hands the undo list to the next copy through the environment; what
+// a hostile environment names instead is left alone.
+TEST(UndoHandoverTest, TheListComesBackWholeAndNothingButOurOwnFileIsRead) {
+  MoneyList undo;
+  for (int i = 0; i < 2; ++i) {
+    MoneyRecord record;
+    record.Reset();
+    record.key = 70'000u + static_cast<std::uint32_t>(i);
+    record.accountKey = 4;
+    record.type = i == 0 ? kExpense : kIncome;
+    record.amount = i == 0 ? 1234 : 2'000'000'000;
+    record.SetAmount(record.amount);
+    record.SetDate(Day(2026, 2, 28 - i));
+    record.SetCategory(i == 0 ? std::u16string_view(u"Food") : std::u16string_view(u"Caf\u00e9"));
+    record.SetMemo(i == 0 ? std::u16string_view(u"\"quoted\", \U0001F600") : std::u16string_view());
+    undo.Append(std::move(record));
+  }
+  ASSERT_TRUE(HandOverUndoList(undo));
+  ASSERT_NE(std::getenv("QUIDORA_UNDO_HANDOVER"), nullptr);
+  const MoneyList back = TakeHandedOverUndoList();
+  EXPECT_EQ(std::getenv("QUIDORA_UNDO_HANDOVER"), nullptr);
+  ASSERT_EQ(back.size(), 2u);
+  for (std::size_t i = 0; i < 2; ++i) {
+    EXPECT_EQ(back[i].key, undo[i].key);
+    EXPECT_EQ(back[i].accountKey, 4u);
+    EXPECT_EQ(back[i].type, undo[i].type);
+    EXPECT_EQ(back[i].amount, undo[i].amount);
+    EXPECT_EQ(back[i].AmountText(0).view(), undo[i].AmountText(0).view());
+    EXPECT_EQ(back[i].DateNumber(), undo[i].DateNumber());
+    EXPECT_EQ(back[i].Category(), undo[i].Category());
+    EXPECT_EQ(back[i].Memo(), undo[i].Memo());
+  }
+  EXPECT_EQ(TakeHandedOverUndoList().size(), 0u) << "taken once";
+
+  // Standard input, a file of the user's, or no number at all: nothing read, nothing closed.
+  const int other = ::open("/proc/self/status", O_RDONLY);
+  ASSERT_GE(other, 0);
+  for (const std::string& named : {std::string("0"), std::to_string(other), std::string("x")}) {
+    ::setenv("QUIDORA_UNDO_HANDOVER", named.c_str(), 1);
+    EXPECT_EQ(TakeHandedOverUndoList().size(), 0u) << named;
+    EXPECT_EQ(std::getenv("QUIDORA_UNDO_HANDOVER"), nullptr);
+  }
+  EXPECT_NE(::fcntl(other, F_GETFD), -1) << "the user's file stays open";
+  ::close(other);
 }
 
 }  // namespace
