@@ -38,7 +38,7 @@ from decimal import Decimal
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[2]
-GENERATOR_VERSION = "1"  # change when the generated data changes, so old data is remade
+GENERATOR_VERSION = "2"  # change when the generated data changes, so old data is remade
 SEED = 1
 ACCOUNT = "Cash"
 START, END = "2010-01-01", "2010-12-31"

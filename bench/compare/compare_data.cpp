@@ -208,6 +208,9 @@ int Generate(std::uint64_t records, const fs::path& home, const fs::path& journa
 
   SetLastAccount(settings, kAccounts.front());
   if (!WriteSettings(registry, settings)) return fail("cannot write the settings");
+  // Ended as the device program ends a run: its next start skips the whole-volume check that
+  // follows a run that ended unclean.
+  if (!store.MarkCleanEnd()) return fail("cannot mark the clean end");
   return 0;
 }
 

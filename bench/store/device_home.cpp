@@ -225,6 +225,11 @@ bool GenerateDeviceHome(const std::filesystem::path& home, const GenerateOptions
     error = "cannot write the settings to " + locations->registry.string();
     return false;
   }
+  // Ended as the device program ends a run: its next start skips the whole-volume check.
+  if (!store.MarkCleanEnd()) {
+    error = "cannot mark the clean end";
+    return false;
+  }
   return true;
 }
 
