@@ -82,6 +82,15 @@ double PeakResidentMegabytes() {
   return 0.0;
 }
 
+// Both reports set the same counters: the CSV of one binary keeps one set of columns.
+void SetReportCounters(benchmark::State& state, int shownAtStart, int rows,
+                       const Program& program) {
+  state.counters["start_messages"] = shownAtStart;
+  state.counters["peak_rss_MB"] = PeakResidentMegabytes();
+  state.counters["rows"] = rows;
+  state.counters["records"] = static_cast<double>(program.money.size());
+}
+
 // Picks the year and presses the report's button, as the user would.
 void RunYear(QWidget& dialog, int startId, int endId, int buttonId) {
   ui::FindControl<QDateEdit>(&dialog, startId)->setDate(kYearStart);
@@ -114,10 +123,7 @@ void BM_BalanceReportOneYear(benchmark::State& state) {
     ui::FindControl<QAbstractButton>(&report, 1156)->click();  // Reset
     state.ResumeTiming();
   }
-  state.counters["start_messages"] = shownAtStart;
-  state.counters["peak_rss_MB"] = PeakResidentMegabytes();
-  state.counters["rows"] = rows;
-  state.counters["records"] = static_cast<double>(program.money.size());
+  SetReportCounters(state, shownAtStart, rows, program);
 }
 BENCHMARK(BM_BalanceReportOneYear)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
@@ -145,11 +151,7 @@ void BM_TransactionsReportOneYear(benchmark::State& state) {
     ui::FindControl<QAbstractButton>(&report, 1077)->click();  // Reset
     state.ResumeTiming();
   }
-  // The same counters as the balance report: the CSV of one binary keeps one set of columns.
-  state.counters["start_messages"] = shownAtStart;
-  state.counters["peak_rss_MB"] = PeakResidentMegabytes();
-  state.counters["rows"] = rows;
-  state.counters["records"] = static_cast<double>(program.money.size());
+  SetReportCounters(state, shownAtStart, rows, program);
 }
 BENCHMARK(BM_TransactionsReportOneYear)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 
