@@ -205,8 +205,12 @@ bool GenerateDeviceHome(const std::filesystem::path& home, const GenerateOptions
     }
     const std::vector<std::uint32_t> keys =
         MakeKeys(options.records, options.clockKeys, options.seed);
+    const std::vector<std::uint32_t> owners(
+        out.accountKeys.begin(),
+        out.accountKeys.begin() +
+            std::clamp<std::ptrdiff_t>(options.accounts, 1, std::ssize(out.accountKeys)));
     for (std::uint64_t i = 0; i < options.records; ++i) {
-      const MoneyRecord record = DrawMoneyRecord(draw, out.accountKeys, options.maxAmount);
+      const MoneyRecord record = DrawMoneyRecord(draw, owners, options.maxAmount);
       const auto props = MoneyProperties(record, keys[i]);
       if (money.handle.WriteRecord(0, props) == 0) {
         error = "cannot write money record " + std::to_string(i);
@@ -264,6 +268,9 @@ const GeneratedHome& CachedDeviceHome(const GenerateOptions& options) {
   if (options.seed != 1) name += "-seed" + std::to_string(options.seed);
   if (options.clockKeys) name += "-clock";
   if (options.maxAmount != 0) name += "-max" + std::to_string(options.maxAmount);
+  if (options.accounts != GenerateOptions{}.accounts) {
+    name += "-accounts" + std::to_string(options.accounts);
+  }
   static std::map<std::string, GeneratedHome> homes;
   if (auto found = homes.find(name); found != homes.end()) return found->second;
   const std::filesystem::path home = BenchDataFolder() / name;

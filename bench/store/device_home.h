@@ -1,5 +1,6 @@
 // Fills an emulated device home with generated data through the storage layer: 30
-// categories, 15 accounts, N money records spread over the accounts, and the settings.
+// categories, 15 accounts, N money records spread over the accounts (or over the first few),
+// and the settings.
 // Shared by quidora_generate and the storage benchmarks.
 #pragma once
 
@@ -34,6 +35,9 @@ struct GenerateOptions {
   // The largest amount in hundredths; 0 keeps the generator's own range (up to 1,000,000.00).
   // A small one keeps an account's yearly sums within the signed 32-bit range that sums use.
   std::uint32_t maxAmount = 0;
+  // How many of the 15 accounts the records are spread over, the first ones in list order: 1
+  // puts every record into the account shown at start.
+  std::uint32_t accounts = 15;
 };
 
 // Generates into `home` (as QUIDORA_HOME would name it), which must not hold a volume yet.
