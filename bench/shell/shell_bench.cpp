@@ -79,7 +79,9 @@ fs::path HomeWith(std::uint64_t records, std::uint32_t accounts = 15) {
   options.accounts = accounts;
   const bench::GeneratedHome& generated = bench::CachedDeviceHome(options);
   std::string name = "work-shell-" + std::to_string(records);
-  if (accounts != options.accounts) name += "-accounts" + std::to_string(accounts);
+  if (accounts != bench::GenerateOptions{}.accounts) {
+    name += "-accounts" + std::to_string(accounts);
+  }
   const fs::path work = bench::BenchDataFolder() / name;
   std::error_code ignored;
   fs::remove_all(work, ignored);
