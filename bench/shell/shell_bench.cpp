@@ -70,7 +70,8 @@ double Median(std::vector<double> values) {
 // may write to, as it does at every start and at exit; one per process. Amounts up to 400.00
 // keep the balance of the largest account of a million records (about 67,000 records) within
 // range, so that no overflow message interrupts the start.
-fs::path HomeWith(std::uint64_t records, std::uint32_t accounts = 15) {
+fs::path HomeWith(std::uint64_t records,
+                  std::uint32_t accounts = bench::GenerateOptions{}.accounts) {
   static std::map<std::pair<std::uint64_t, std::uint32_t>, fs::path> homes;
   if (auto found = homes.find({records, accounts}); found != homes.end()) return found->second;
   bench::GenerateOptions options;
@@ -78,11 +79,9 @@ fs::path HomeWith(std::uint64_t records, std::uint32_t accounts = 15) {
   options.maxAmount = 40'000;
   options.accounts = accounts;
   const bench::GeneratedHome& generated = bench::CachedDeviceHome(options);
-  std::string name = "work-shell-" + std::to_string(records);
-  if (accounts != bench::GenerateOptions{}.accounts) {
-    name += "-accounts" + std::to_string(accounts);
-  }
-  const fs::path work = bench::BenchDataFolder() / name;
+  // Named after the generated home, whose name tells its options apart.
+  const fs::path work = bench::BenchDataFolder() /
+                        ("work-shell-" + generated.objectStore.parent_path().filename().string());
   std::error_code ignored;
   fs::remove_all(work, ignored);
   fs::create_directories(work);
