@@ -3,7 +3,6 @@
 #include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QPushButton>
 #include <string>
 
@@ -11,7 +10,6 @@
 #include "dialogs/dialog_controls.h"
 #include "dialogs/dialog_host.h"
 #include "dialogs/dialogs.h"
-#include "dialogs/layout_table.h"
 #include "dialogs/report_list.h"
 #include "platform/ui/control_id.h"
 #include "platform/ui/device_screen.h"
@@ -59,20 +57,20 @@ const LayoutTable kLayout{
 }  // namespace
 
 AccountDialog::AccountDialog(Program& program, DialogHost& host, ReportList* accountsList)
-    : FullScreenDialog(program.screen, QStringLiteral("Account"),
-                       QStringLiteral("file:equidorappc.htm#Accounts")),
+    : TableDialog(program.screen, QStringLiteral("Account"),
+                  QStringLiteral("file:equidorappc.htm#Accounts"), kLayout),
       program_(program),
       host_(host),
       accountsList_(accountsList) {
-  UseDialogFont(this);
-  heading_ = MakeHeading(this, QStringLiteral("Account"), kBlue, QPoint(6, 4));
-  auto* dateLabel = ui::SetControlId(new QLabel(QStringLiteral("Date:"), this), kDateLabel);
+  KeepOpenMark(program.openDialog);
+  AddHeading(QStringLiteral("Account"), kBlue, QPoint(6, 4), QLine(4, 23, 235, 23),
+             HeadingShows::TallOnly);
+  auto* dateLabel = MakeLabel(this, kDateLabel, QStringLiteral("Date:"));
   date_ = ui::SetControlId(MakeDatePicker(this, program.settings.dateTypeView), kDate);
-  auto* nameLabel = ui::SetControlId(new QLabel(QStringLiteral("Account:"), this), kNameLabel);
+  auto* nameLabel = MakeLabel(this, kNameLabel, QStringLiteral("Account:"));
   name_ = ui::SetControlId(new QLineEdit(this), kName);
   name_->setMaxLength(kNameLimit);
-  auto* descriptionLabel =
-      ui::SetControlId(new QLabel(QStringLiteral("Description:"), this), kDescriptionLabel);
+  auto* descriptionLabel = MakeLabel(this, kDescriptionLabel, QStringLiteral("Description:"));
   description_ = ui::SetControlId(new QLineEdit(this), kDescription);
   description_->setMaxLength(kDescriptionLimit);
   back_ = ui::SetControlId(new QPushButton(QStringLiteral("Back"), this), kBack);
@@ -82,14 +80,7 @@ AccountDialog::AccountDialog(Program& program, DialogHost& host, ReportList* acc
 
   const std::pair<QLabel*, QWidget*> buddies[] = {
       {dateLabel, date_}, {nameLabel, name_}, {descriptionLabel, description_}};
-  for (auto [label, field] : buddies) {
-    label->setBuddy(field);
-    field->setAccessibleName(label->text().chopped(1));
-  }
-  for (QPushButton* button : {back_, ok_, delete_}) {
-    button->setAccessibleName(button->text());
-    button->setAutoDefault(false);
-  }
+  for (auto [label, field] : buddies) label->setBuddy(field);
 
   auto* rules = new ui::InputPanelRules(program.screen.Panel(), this);
   rules->WatchTextField(name_);
@@ -99,38 +90,18 @@ AccountDialog::AccountDialog(Program& program, DialogHost& host, ReportList* acc
   connect(ok_, &QPushButton::clicked, this, &AccountDialog::Confirm);
   connect(back_, &QPushButton::clicked, this, &AccountDialog::Back);
   connect(delete_, &QPushButton::clicked, this, &AccountDialog::Delete);
-  Arrange();
 }
 
-void AccountDialog::resizeEvent(QResizeEvent* event) {
-  FullScreenDialog::resizeEvent(event);
-  Arrange();
-}
-
-void AccountDialog::Arrange() {
-  const bool wide = IsWideLayout(program_.screen);
-  kLayout.Apply(this, wide);
-  heading_->setVisible(!wide);
+void AccountDialog::Arranged(bool wide) {
   ok_->setVisible(!wide);
-  update();
-}
-
-void AccountDialog::paintEvent(QPaintEvent* event) {
-  FullScreenDialog::paintEvent(event);
-  if (IsWideLayout(program_.screen)) return;
-  QPainter painter(this);
-  painter.setPen(QPen(kBlue, 1));
-  painter.drawLine(4, 23, 235, 23);
 }
 
 void AccountDialog::OnOpened() {
-  program_.openDialog = this;
   const AccountRecord& account = program_.workAccount;
   date_->setDate(PickerDate(account.Date(), program_.clock));
   name_->setText(ui::ToQString(account.Name()));
   description_->setText(ui::ToQString(account.Description()));
   delete_->setVisible(program_.accountEditFlag == 1);
-  Arrange();
   FocusAndSelect(name_);
   program_.screen.Panel().Raise();
 }
@@ -163,12 +134,10 @@ void AccountDialog::Confirm() {
   const std::u16string description = ui::ToU16String(description_->text());
   program_.workAccount.SetDescription(TrimSpaces(description));
 
-  program_.openDialog = nullptr;
   End(end_code::kAccountOk);
 }
 
 void AccountDialog::Back() {
-  program_.openDialog = nullptr;
   End(end_code::kAccountBack);
 }
 
@@ -212,7 +181,6 @@ void AccountDialog::Delete() {
     host_.UpdateCommandStates();
   }
 
-  program_.openDialog = nullptr;
   End(end_code::kAccountBack);
 }
 

@@ -2,7 +2,7 @@
 // existing account also Delete, which removes the account with all its money records.
 #pragma once
 
-#include "platform/ui/full_screen_dialog.h"
+#include "dialogs/table_dialog.h"
 
 class QDateEdit;
 class QLabel;
@@ -18,7 +18,7 @@ namespace dialogs {
 
 class ReportList;
 
-class AccountDialog : public ui::FullScreenDialog {
+class AccountDialog : public TableDialog {
   Q_OBJECT
 
  public:
@@ -30,11 +30,9 @@ class AccountDialog : public ui::FullScreenDialog {
 
  protected:
   void OnOpened() override;
-  void resizeEvent(QResizeEvent* event) override;
-  void paintEvent(QPaintEvent* event) override;
+  void Arranged(bool wide) override;
 
  private:
-  void Arrange();
   void Confirm();
   void Back();
   void Delete();
@@ -42,7 +40,6 @@ class AccountDialog : public ui::FullScreenDialog {
   Program& program_;
   DialogHost& host_;
   ReportList* accountsList_;
-  QLabel* heading_;
   QDateEdit* date_;
   QLineEdit* name_;
   QLineEdit* description_;

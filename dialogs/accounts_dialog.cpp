@@ -10,7 +10,6 @@
 #include "dialogs/dialog_controls.h"
 #include "dialogs/dialog_host.h"
 #include "dialogs/dialogs.h"
-#include "dialogs/layout_table.h"
 #include "dialogs/report_list.h"
 #include "platform/ui/control_id.h"
 #include "platform/ui/device_screen.h"
@@ -37,19 +36,15 @@ const LayoutTable kLayout{
 }  // namespace
 
 AccountsDialog::AccountsDialog(Program& program, DialogHost& host)
-    : FullScreenDialog(program.screen, QStringLiteral("Accounts"),
-                       QStringLiteral("file:equidorappc.htm#Accounts")),
+    : TableDialog(program.screen, QStringLiteral("Accounts"),
+                  QStringLiteral("file:equidorappc.htm#Accounts"), kLayout),
       program_(program),
       host_(host) {
-  UseDialogFont(this);
-  MakeHeading(this, ui::LoadQString(StringId::AccountsHint), QColor(255, 0, 128), QPoint(13, 3));
+  AddHeading(ui::LoadQString(StringId::AccountsHint), QColor(255, 0, 128), QPoint(13, 3));
+  SetPanelOnActivation(PanelOnActivation::LowerWhenActivated);
   list_ = CreateAccountsListView(this);
   back_ = ui::SetControlId(new QPushButton(QStringLiteral("Back"), this), kBack);
   new_ = ui::SetControlId(new QPushButton(QStringLiteral("New"), this), kNew);
-  for (QPushButton* button : {back_, new_}) {
-    button->setAccessibleName(button->text());
-    button->setAutoDefault(false);
-  }
 
   connect(list_, &ReportList::HeaderTapped, this, &AccountsDialog::HeaderTapped);
   connect(list_, &ReportList::RowTapped, this, &AccountsDialog::RowTapped);
@@ -62,11 +57,6 @@ AccountsDialog::AccountsDialog(Program& program, DialogHost& host)
 
 void AccountsDialog::OnTitleOk() {
   Leave(end_code::kTitleOk);
-}
-
-void AccountsDialog::resizeEvent(QResizeEvent* event) {
-  FullScreenDialog::resizeEvent(event);
-  kLayout.Apply(this, IsWideLayout(program_.screen) && width() >= 320);
 }
 
 void AccountsDialog::OnOpened() {
@@ -85,7 +75,6 @@ void AccountsDialog::OnOpened() {
 void AccountsDialog::OnActivated() {
   list_->setFocus(Qt::OtherFocusReason);
   list_->SelectRow(program_.accountsSelectedIndex);
-  program_.screen.Panel().Lower();
 }
 
 bool AccountsDialog::Sort() {

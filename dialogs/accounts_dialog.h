@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "platform/ui/full_screen_dialog.h"
+#include "dialogs/table_dialog.h"
 
 class QPushButton;
 
@@ -17,7 +17,7 @@ namespace dialogs {
 
 class ReportList;
 
-class AccountsDialog : public ui::FullScreenDialog {
+class AccountsDialog : public TableDialog {
   Q_OBJECT
 
  public:
@@ -30,7 +30,6 @@ class AccountsDialog : public ui::FullScreenDialog {
   void OnOpened() override;
   // The list takes the focus with the tapped account's row selected, and the panel goes down.
   void OnActivated() override;
-  void resizeEvent(QResizeEvent* event) override;
 
  private:
   bool Sort();

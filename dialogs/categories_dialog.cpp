@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QListWidget>
-#include <QPainter>
 #include <QPushButton>
 #include <string>
 
@@ -10,7 +9,6 @@
 #include "dialogs/dialog_controls.h"
 #include "dialogs/dialog_host.h"
 #include "dialogs/dialogs.h"
-#include "dialogs/layout_table.h"
 #include "platform/ui/control_id.h"
 #include "platform/ui/device_screen.h"
 #include "platform/ui/input_panel.h"
@@ -39,12 +37,13 @@ const LayoutTable kLayout{
 }  // namespace
 
 CategoriesDialog::CategoriesDialog(Program& program, DialogHost& host)
-    : FullScreenDialog(program.screen, QStringLiteral("Edit Categories..."),
-                       QStringLiteral("file:equidorappc.htm#Categories")),
+    : TableDialog(program.screen, QStringLiteral("Edit Categories..."),
+                  QStringLiteral("file:equidorappc.htm#Categories"), kLayout),
       program_(program),
       host_(host) {
-  UseDialogFont(this);
-  MakeHeading(this, ui::LoadQString(StringId::CategoryHeading), kBlue, QPoint(6, 4));
+  AddHeading(ui::LoadQString(StringId::CategoryHeading), kBlue, QPoint(6, 4),
+             QLine(1, 23, 235, 23));
+  SetPanelOnActivation(PanelOnActivation::LowerWhenActivated);
   list_ = ui::SetControlId(new QListWidget(this), kList);
   list_->setSelectionMode(QAbstractItemView::SingleSelection);
   list_->setAccessibleName(ui::LoadQString(StringId::CategoryHeading));
@@ -53,11 +52,6 @@ CategoriesDialog::CategoriesDialog(Program& program, DialogHost& host)
   delete_ = ui::SetControlId(new QPushButton(QStringLiteral("Delete"), this), kDelete);
   apply_ = ui::SetControlId(
       new QCheckBox(QStringLiteral("Apply Rename and Delete to records"), this), kApply);
-  apply_->setAccessibleName(apply_->text());
-  for (QPushButton* button : {new_, rename_, delete_}) {
-    button->setAccessibleName(button->text());
-    button->setAutoDefault(false);
-  }
 
   connect(list_, &QListWidget::itemSelectionChanged, this, &CategoriesDialog::SelectionChanged);
   connect(new_, &QPushButton::clicked, this, [this] {
@@ -66,18 +60,6 @@ CategoriesDialog::CategoriesDialog(Program& program, DialogHost& host)
   });
   connect(rename_, &QPushButton::clicked, this, &CategoriesDialog::Rename);
   connect(delete_, &QPushButton::clicked, this, &CategoriesDialog::Delete);
-}
-
-void CategoriesDialog::resizeEvent(QResizeEvent* event) {
-  FullScreenDialog::resizeEvent(event);
-  kLayout.Apply(this, IsWideLayout(program_.screen) && width() >= 320);
-}
-
-void CategoriesDialog::paintEvent(QPaintEvent* event) {
-  FullScreenDialog::paintEvent(event);
-  QPainter painter(this);
-  painter.setPen(QPen(kBlue, 1));
-  painter.drawLine(1, 23, 235, 23);
 }
 
 void CategoriesDialog::OnOpened() {
@@ -89,10 +71,6 @@ void CategoriesDialog::OnOpened() {
   apply_->setChecked(program_.settings.catRecsApply == 1);
   program_.screen.Panel().Lower();
   list_->setFocus(Qt::OtherFocusReason);
-}
-
-void CategoriesDialog::OnActivated() {
-  program_.screen.Panel().Lower();
 }
 
 void CategoriesDialog::OnTitleOk() {

@@ -2,7 +2,7 @@
 // rename or delete also changes the money records of that category.
 #pragma once
 
-#include "platform/ui/full_screen_dialog.h"
+#include "dialogs/table_dialog.h"
 
 class QCheckBox;
 class QListWidget;
@@ -15,7 +15,7 @@ class DialogHost;
 
 namespace dialogs {
 
-class CategoriesDialog : public ui::FullScreenDialog {
+class CategoriesDialog : public TableDialog {
   Q_OBJECT
 
  public:
@@ -25,9 +25,6 @@ class CategoriesDialog : public ui::FullScreenDialog {
 
  protected:
   void OnOpened() override;
-  void OnActivated() override;
-  void resizeEvent(QResizeEvent* event) override;
-  void paintEvent(QPaintEvent* event) override;
 
  private:
   void SelectionChanged();

@@ -21,40 +21,44 @@ namespace quidora::dialogs {
 namespace {
 
 constexpr int kNameLimit = 20;
+// The prompt has no number of its own; this one only places it.
+constexpr int kPromptPlace = 1900;
+
+// The same place in both arrangements.
+LayoutTable MakeLayout(const CategoryNameDialog::Ids& ids) {
+  return LayoutTable{
+      {ids.prompt, {6, 8, 228, 20}, {6, 8, 228, 20}},
+      {ids.edit, {6, 30, 160, 22}, {6, 30, 160, 22}},
+      {ids.ok, {6, 62, 73, 24}, {6, 62, 73, 24}},
+      {ids.cancel, {85, 62, 73, 24}, {85, 62, 73, 24}},
+  };
+}
 
 }  // namespace
 
 CategoryNameDialog::CategoryNameDialog(Program& program, const QString& title, Ids ids)
-    : FullScreenDialog(program.screen, title, QStringLiteral("file:equidorappc.htm#Categories")),
+    : TableDialog(program.screen, title, QStringLiteral("file:equidorappc.htm#Categories"),
+                  MakeLayout(ids)),
       program_(program),
       ids_(ids) {
-  UseDialogFont(this);
-  prompt_ = new QLabel(QStringLiteral("Enter a new category name:"), this);
+  KeepOpenMark(program.openDialog);
+  auto* prompt = MakeLabel(this, ids.prompt, QStringLiteral("Enter a new category name:"));
   edit_ = ui::SetControlId(new QLineEdit(this), ids.edit);
   edit_->setMaxLength(kNameLimit);
-  prompt_->setBuddy(edit_);
-  edit_->setAccessibleName(prompt_->text());
+  prompt->setBuddy(edit_);
+  // The whole prompt names the field; it is a sentence, not a caption.
+  edit_->setAccessibleName(prompt->text());
   ok_ = ui::SetControlId(new QPushButton(QStringLiteral("OK"), this), ids.ok);
   cancel_ = ui::SetControlId(new QPushButton(QStringLiteral("Cancel"), this), ids.cancel);
-  for (QPushButton* button : {ok_, cancel_}) button->setAccessibleName(button->text());
-
-  prompt_->setGeometry(6, 8, 228, 20);
-  edit_->setGeometry(6, 30, 160, 22);
-  ok_->setGeometry(6, 62, 73, 24);
-  cancel_->setGeometry(85, 62, 73, 24);
 
   auto* rules = new ui::InputPanelRules(program.screen.Panel(), this);
   rules->WatchTextField(edit_);
   connect(edit_, &QLineEdit::textChanged, this, &CategoryNameDialog::TextChanged);
   connect(ok_, &QPushButton::clicked, this, &CategoryNameDialog::Confirm);
-  connect(cancel_, &QPushButton::clicked, this, [this] {
-    program_.openDialog = nullptr;
-    End(ids_.cancel);
-  });
+  connect(cancel_, &QPushButton::clicked, this, [this] { End(ids_.cancel); });
 }
 
 void CategoryNameDialog::OnOpened() {
-  program_.openDialog = this;
   TextChanged();
   FocusAndSelect(edit_);
   program_.screen.Panel().Raise();
@@ -88,13 +92,12 @@ void CategoryNameDialog::Confirm() {
   const std::optional<std::u16string> name = TakeName();
   if (!name) return;
   Apply(*name);
-  program_.openDialog = nullptr;
   End(ids_.ok);
 }
 
 NewCategoryDialog::NewCategoryDialog(Program& program)
     : CategoryNameDialog(program, QStringLiteral("New category"),
-                         {1064, end_code::kNewCategoryOk, end_code::kNewCategoryCancel}) {}
+                         {1064, end_code::kNewCategoryOk, end_code::kNewCategoryCancel, kPromptPlace}) {}
 
 void NewCategoryDialog::Apply(const std::u16string& storedName) {
   CategoryRecord category;
@@ -106,7 +109,7 @@ void NewCategoryDialog::Apply(const std::u16string& storedName) {
 
 EditCategoryDialog::EditCategoryDialog(Program& program, DialogHost& host)
     : CategoryNameDialog(program, QStringLiteral("Edit category"),
-                         {1065, end_code::kEditCategoryOk, end_code::kEditCategoryCancel}),
+                         {1065, end_code::kEditCategoryOk, end_code::kEditCategoryCancel, kPromptPlace}),
       host_(host) {}
 
 void EditCategoryDialog::OnOpened() {

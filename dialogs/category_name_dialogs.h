@@ -5,9 +5,8 @@
 #include <optional>
 #include <string>
 
-#include "platform/ui/full_screen_dialog.h"
+#include "dialogs/table_dialog.h"
 
-class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -18,7 +17,7 @@ class DialogHost;
 
 namespace dialogs {
 
-class CategoryNameDialog : public ui::FullScreenDialog {
+class CategoryNameDialog : public TableDialog {
   Q_OBJECT
 
  public:
@@ -26,6 +25,7 @@ class CategoryNameDialog : public ui::FullScreenDialog {
     int edit;
     int ok;
     int cancel;
+    int prompt;
   };
 
   void OnTitleOk() override { Confirm(); }
@@ -47,7 +47,6 @@ class CategoryNameDialog : public ui::FullScreenDialog {
   std::optional<std::u16string> TakeName();
 
   Ids ids_;
-  QLabel* prompt_;
   QPushButton* ok_;
   QPushButton* cancel_;
 };

@@ -3,14 +3,13 @@
 #include <QDateEdit>
 #include <QGroupBox>
 #include <QLabel>
-#include <QPainter>
 #include <QPushButton>
 #include <string>
 
 #include "core/text_ops.h"
 #include "dialogs/dialog_controls.h"
+#include "dialogs/dialog_host.h"
 #include "dialogs/dialogs.h"
-#include "dialogs/layout_table.h"
 #include "platform/ui/control_id.h"
 #include "platform/ui/device_screen.h"
 #include "platform/ui/input_panel.h"
@@ -50,28 +49,21 @@ const LayoutTable kLayout{
 
 }  // namespace
 
-DeleteRangeDialog::DeleteRangeDialog(Program& program)
-    : FullScreenDialog(program.screen, QStringLiteral("Delete by Range"),
-                       QStringLiteral("file:equidorappc.htm#Moneyrecords")),
-      program_(program) {
-  UseDialogFont(this);
-  MakeHeading(this, ui::LoadQString(StringId::DeleteByRangeHeading), kBlue, QPoint(6, 4));
+DeleteRangeDialog::DeleteRangeDialog(Program& program, DialogHost& host)
+    : TableDialog(program.screen, QStringLiteral("Delete by Range"),
+                  QStringLiteral("file:equidorappc.htm#Moneyrecords"), kLayout),
+      program_(program),
+      host_(host) {
+  AddHeading(ui::LoadQString(StringId::DeleteByRangeHeading), kBlue, QPoint(6, 4),
+             QLine(1, 23, 235, 23));
+  SetPanelOnActivation(PanelOnActivation::LowerWhenActivated);
   ui::SetControlId(new QGroupBox(QStringLiteral("Define Date range"), this), kGroup);
-  auto* startLabel = ui::SetControlId(new QLabel(QStringLiteral("Starts:"), this), kStartLabel);
-  start_ = ui::SetControlId(MakeDatePicker(this, program.settings.dateTypeView), kStart);
-  auto* endLabel = ui::SetControlId(new QLabel(QStringLiteral("Ends:"), this), kEndLabel);
-  end_ = ui::SetControlId(MakeDatePicker(this, program.settings.dateTypeView), kEnd);
+  MakeLabel(this, kStartLabel, QStringLiteral("Starts:"))->setBuddy(
+      start_ = ui::SetControlId(MakeDatePicker(this, program.settings.dateTypeView), kStart));
+  MakeLabel(this, kEndLabel, QStringLiteral("Ends:"))->setBuddy(
+      end_ = ui::SetControlId(MakeDatePicker(this, program.settings.dateTypeView), kEnd));
   auto* find = ui::SetControlId(new QPushButton(QStringLiteral("Find Records"), this), kFind);
   auto* cancel = ui::SetControlId(new QPushButton(QStringLiteral("Cancel"), this), kCancel);
-
-  for (auto [label, picker] : {std::pair{startLabel, start_}, std::pair{endLabel, end_}}) {
-    label->setBuddy(picker);
-    picker->setAccessibleName(label->text().chopped(1));
-  }
-  for (QPushButton* button : {find, cancel}) {
-    button->setAccessibleName(button->text());
-    button->setAutoDefault(false);
-  }
   SetDefaultButton(find);
 
   auto* rules = new ui::InputPanelRules(program.screen.Panel(), this,
@@ -81,30 +73,12 @@ DeleteRangeDialog::DeleteRangeDialog(Program& program)
 
   connect(find, &QPushButton::clicked, this, &DeleteRangeDialog::FindRecords);
   connect(cancel, &QPushButton::clicked, this, [this] { End(end_code::kDeleteRangeCancel); });
-  kLayout.Apply(this, IsWideLayout(program_.screen));
-}
-
-void DeleteRangeDialog::resizeEvent(QResizeEvent* event) {
-  FullScreenDialog::resizeEvent(event);
-  kLayout.Apply(this, IsWideLayout(program_.screen));
-}
-
-void DeleteRangeDialog::paintEvent(QPaintEvent* event) {
-  FullScreenDialog::paintEvent(event);
-  QPainter painter(this);
-  painter.setPen(QPen(kBlue, 1));
-  painter.drawLine(1, 23, 235, 23);
 }
 
 void DeleteRangeDialog::OnOpened() {
   start_->setDate(PickerDate(program_.rangeStartDate, program_.clock));
   end_->setDate(PickerDate(program_.rangeEndDate, program_.clock));
-  kLayout.Apply(this, IsWideLayout(program_.screen));
   start_->setFocus(Qt::OtherFocusReason);
-  program_.screen.Panel().Lower();
-}
-
-void DeleteRangeDialog::OnActivated() {
   program_.screen.Panel().Lower();
 }
 
@@ -159,6 +133,7 @@ void DeleteRangeDialog::FindRecords() {
     LoadAccountMoneyRecords(program_.store, program_.money, program_.currentAccount,
                             program_.messages);
   }
+  host_.MoneyListReloaded();
   End(end_code::kDeleteRangeDone);
 }
 

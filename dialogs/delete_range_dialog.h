@@ -3,30 +3,28 @@
 // they do not enter the undo list.
 #pragma once
 
-#include "platform/ui/full_screen_dialog.h"
+#include "dialogs/table_dialog.h"
 
 class QDateEdit;
 
 namespace quidora {
 
 class Program;
+class DialogHost;
 
 namespace dialogs {
 
-class DeleteRangeDialog : public ui::FullScreenDialog {
+class DeleteRangeDialog : public TableDialog {
   Q_OBJECT
 
  public:
-  explicit DeleteRangeDialog(Program& program);
+  DeleteRangeDialog(Program& program, DialogHost& host);
 
   // The title-bar button leaves without deleting.
   void OnTitleOk() override;
 
  protected:
   void OnOpened() override;
-  void OnActivated() override;
-  void resizeEvent(QResizeEvent* event) override;
-  void paintEvent(QPaintEvent* event) override;
 
  private:
   void FindRecords();
@@ -34,6 +32,7 @@ class DeleteRangeDialog : public ui::FullScreenDialog {
   bool CollectRange();
 
   Program& program_;
+  DialogHost& host_;
   QDateEdit* start_;
   QDateEdit* end_;
 };

@@ -4,11 +4,11 @@
 #include <QFont>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPalette>
 #include <algorithm>
 
 #include "core/sorts.h"
 #include "platform/clock.h"
+#include "platform/ui/control_id.h"
 #include "platform/ui/text.h"
 
 namespace quidora::dialogs {
@@ -80,20 +80,23 @@ SystemTime ReadPicker(const QDateEdit* picker, const platform::Clock& clock) {
   return result;
 }
 
-QLabel* MakeHeading(QWidget* parent, const QString& text, const QColor& color, QPoint at) {
-  auto* heading = new QLabel(text, parent);
-  QFont font(QStringLiteral("Times New Roman"));
-  // 10 points on the handheld's 96-dpi screen: -(10 * 96) / 72 = 13 pixels.
-  font.setPixelSize(13);
-  font.setWeight(QFont::ExtraBold);
-  heading->setFont(font);
-  QPalette palette = heading->palette();
-  palette.setColor(QPalette::WindowText, color);
-  heading->setPalette(palette);
-  heading->setAccessibleName(text);
-  heading->adjustSize();
-  heading->move(at);
-  return heading;
+QLabel* MakeLabel(QWidget* parent, int id, const QString& text) {
+  return ui::SetControlId(new QLabel(text, parent), id);
+}
+
+QLabel* MakeValueLabel(QWidget* parent, int id, const QString& caption) {
+  QLabel* label = MakeLabel(parent, id, QString());
+  QString description = caption;
+  description.remove(u'&');
+  description = description.trimmed();
+  if (description.endsWith(u':')) description.chop(1);
+  label->setAccessibleDescription(description.trimmed());
+  return label;
+}
+
+void ShowValue(QLabel* label, const QString& value) {
+  label->setText(value);
+  label->setAccessibleName(value);
 }
 
 void UseDialogFont(QWidget* dialog) {

@@ -1,8 +1,8 @@
-// Pieces shared by the editing dialogs: the selection rule of the name drop-downs, the painted
-// headings, the dialog font, and the conversions between the record dates and the date picker.
-// The input-panel rules and the drop-down list that tells when it opens are in
-// platform/ui/input_panel_rules.h; placement tables in layout_table.h; the sortable report list
-// in report_list.h.
+// Pieces shared by the editing dialogs: labels, the selection rule of the name drop-downs, the
+// dialog font, and the conversions between the record dates and the date picker. The
+// input-panel rules and the drop-down list that tells when it opens are in
+// platform/ui/input_panel_rules.h; the dialog base with its placement table in table_dialog.h;
+// headings in heading.h; the sortable report list in report_list.h.
 #pragma once
 
 #include <QColor>
@@ -42,8 +42,14 @@ QDate PickerDate(const SystemTime& date, const platform::Clock& clock);
 // The picker's date as a record date; the UTC date of `clock` when the picker holds none.
 SystemTime ReadPicker(const QDateEdit* picker, const platform::Clock& clock);
 
-// A heading drawn in the dialog's own font: "Times New Roman", 10 points, weight 800, `color`.
-QLabel* MakeHeading(QWidget* parent, const QString& text, const QColor& color, QPoint at);
+// A label with the control identifier `id`.
+QLabel* MakeLabel(QWidget* parent, int id, const QString& text);
+// A label that shows a value (a sample, a total, a version) captioned by another label: assistive
+// technology reads the value as its name and the caption (without its colon) as its description.
+// Show its values with ShowValue.
+QLabel* MakeValueLabel(QWidget* parent, int id, const QString& caption);
+// Shows `value` in `label` and makes it the label's accessible name.
+void ShowValue(QLabel* label, const QString& value);
 // The handheld's dialog font: the system face at 11 pixels, so the labels of the layout tables
 // fit their rectangles. Set it before the controls are made; they inherit it.
 void UseDialogFont(QWidget* dialog);

@@ -35,12 +35,12 @@ int RunEditCategoryDialog(Program& program, DialogHost& host) {
   return dialogs::EditCategoryDialog(program, host).Exec();
 }
 
-int RunViewOptionsDialog(Program& program, DialogHost& /*host*/) {
+int RunViewOptionsDialog(Program& program) {
   return dialogs::ViewOptionsDialog(program).Exec();
 }
 
-int RunDeleteRangeDialog(Program& program, DialogHost& /*host*/) {
-  return dialogs::DeleteRangeDialog(program).Exec();
+int RunDeleteRangeDialog(Program& program, DialogHost& host) {
+  return dialogs::DeleteRangeDialog(program, host).Exec();
 }
 
 }  // namespace quidora

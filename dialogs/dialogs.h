@@ -64,12 +64,14 @@ int RunNewCategoryDialog(Program& program, DialogHost& host);
 int RunEditCategoryDialog(Program& program, DialogHost& host);
 
 // Template 1118. OK stores the chosen date view type and digit grouping in the settings (0 and 1
-// when a list has no selection) and returns 1129; Cancel returns 1128 and changes nothing.
-int RunViewOptionsDialog(Program& program, DialogHost& host);
+// when a list has no selection) and returns 1129; Cancel returns 1128 and changes nothing. The
+// money list stays as it is; the caller refills the rows in the new forms.
+int RunViewOptionsDialog(Program& program);
 
 // Template 129. Starts from the range dates of the program; on Yes to its question deletes the
 // shown account's records of the picked dates (copies stay in the range list), reloads the
-// money list in stored order and returns 1042. Cancel and the title-bar OK return 1043.
+// money list in stored order, tells the host (MoneyListReloaded) and returns 1042. Cancel and the
+// title-bar OK return 1043.
 int RunDeleteRangeDialog(Program& program, DialogHost& host);
 
 }  // namespace quidora

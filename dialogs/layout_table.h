@@ -8,10 +8,9 @@
 //       {kStartPicker, {59, 25, 95, 18}, {59, 25, 95, 18}},
 //       {kReset, {100, 133, 85, 21}, {140, 133, 90, 21}},
 //   };
-//   void MyDialog::resizeEvent(QResizeEvent* e) {
-//     FullScreenDialog::resizeEvent(e);
-//     kLayout.Apply(this, IsWideLayout(program_.screen));
-//   }
+//
+// A dialog hands its table to TableDialog (table_dialog.h), which chooses the arrangement and
+// applies it; it never calls Apply itself.
 #pragma once
 
 #include <QRect>

@@ -13,7 +13,6 @@
 #include "dialogs/dialog_controls.h"
 #include "dialogs/dialog_host.h"
 #include "dialogs/dialogs.h"
-#include "dialogs/layout_table.h"
 #include "platform/ui/control_id.h"
 #include "platform/ui/device_screen.h"
 #include "platform/ui/input_panel.h"
@@ -71,31 +70,27 @@ const LayoutTable kLayout{
     {kDelete, {235, 52, 73, 24}, {83, 148, 73, 24}},
 };
 
-QLabel* MakeLabel(QWidget* parent, int id, const char* text) {
-  return ui::SetControlId(new QLabel(QString::fromLatin1(text), parent), id);
-}
-
 }  // namespace
 
 TransactionDialog::TransactionDialog(Program& program, DialogHost& host)
-    : FullScreenDialog(program.screen, QStringLiteral("Specify amount"),
-                       QStringLiteral("file:equidorappc.htm#Moneyrecords")),
+    : TableDialog(program.screen, QStringLiteral("Specify amount"),
+                  QStringLiteral("file:equidorappc.htm#Moneyrecords"), kLayout),
       program_(program),
       host_(host) {
-  UseDialogFont(this);
-  dateLabel_ = MakeLabel(this, kDateLabel, "Date:");
+  KeepOpenMark(program.openDialog);
+  dateLabel_ = MakeLabel(this, kDateLabel, QStringLiteral("Date:"));
   date_ = ui::SetControlId(MakeDatePicker(this, program.settings.dateTypeView), kDate);
-  amountLabel_ = MakeLabel(this, kAmountLabel, "Amount:");
+  amountLabel_ = MakeLabel(this, kAmountLabel, QStringLiteral("Amount:"));
   amount_ = ui::SetControlId(new QLineEdit(this), kAmount);
   amount_->setMaxLength(kAmountLimit);
-  typeLabel_ = MakeLabel(this, kTypeLabel, "Type:");
+  typeLabel_ = MakeLabel(this, kTypeLabel, QStringLiteral("Type:"));
   income_ = ui::SetControlId(new QRadioButton(QStringLiteral("Income"), this), kIncomeButton);
   expense_ = ui::SetControlId(new QRadioButton(QStringLiteral("Expense"), this), kExpenseButton);
-  categoryLabel_ = MakeLabel(this, kCategoryLabel, "Category:");
+  categoryLabel_ = MakeLabel(this, kCategoryLabel, QStringLiteral("Category:"));
   category_ = ui::SetControlId(new ui::DropDownList(this), kCategory);
-  accountLabel_ = MakeLabel(this, kAccountLabel, "Account:");
+  accountLabel_ = MakeLabel(this, kAccountLabel, QStringLiteral("Account:"));
   account_ = ui::SetControlId(new ui::DropDownList(this), kAccount);
-  memoLabel_ = MakeLabel(this, kMemoLabel, "Memo:");
+  memoLabel_ = MakeLabel(this, kMemoLabel, QStringLiteral("Memo:"));
   memo_ = ui::SetControlId(new QLineEdit(this), kMemo);
   memo_->setMaxLength(kMemoLimit);
   cancel_ = ui::SetControlId(new QPushButton(QStringLiteral("Cancel"), this), kCancel);
@@ -108,16 +103,7 @@ TransactionDialog::TransactionDialog(Program& program, DialogHost& host)
                                                   {categoryLabel_, category_},
                                                   {accountLabel_, account_},
                                                   {memoLabel_, memo_}};
-  for (auto [label, field] : buddies) {
-    label->setBuddy(field);
-    field->setAccessibleName(label->text().chopped(1));
-  }
-  income_->setAccessibleName(income_->text());
-  expense_->setAccessibleName(expense_->text());
-  for (QPushButton* button : {cancel_, ok_, delete_}) {
-    button->setAccessibleName(button->text());
-    button->setAutoDefault(false);
-  }
+  for (auto [label, field] : buddies) label->setBuddy(field);
 
   auto* rules = new ui::InputPanelRules(program.screen.Panel(), this);
   rules->WatchTextField(amount_);
@@ -129,23 +115,14 @@ TransactionDialog::TransactionDialog(Program& program, DialogHost& host)
   connect(ok_, &QPushButton::clicked, this, &TransactionDialog::Confirm);
   connect(cancel_, &QPushButton::clicked, this, &TransactionDialog::Cancel);
   connect(delete_, &QPushButton::clicked, this, &TransactionDialog::Delete);
-  Arrange();
 }
 
-void TransactionDialog::resizeEvent(QResizeEvent* event) {
-  FullScreenDialog::resizeEvent(event);
-  Arrange();
-}
-
-void TransactionDialog::Arrange() {
-  const bool wide = IsWideLayout(program_.screen);
-  kLayout.Apply(this, wide);
+void TransactionDialog::Arranged(bool wide) {
   typeLabel_->setVisible(!wide);
   ok_->setVisible(!wide);
 }
 
 void TransactionDialog::OnOpened() {
-  program_.openDialog = this;
   const MoneyRecord& record = program_.workMoney;
   date_->setDate(PickerDate(record.Date(), program_.clock));
   amount_->setText(ui::ToQString(record.AmountText(program_.settings.moneyTypeView).view()));
@@ -165,7 +142,6 @@ void TransactionDialog::OnOpened() {
 
   memo_->setText(ui::ToQString(record.Memo()));
   delete_->setVisible(program_.transactionEditFlag != 0);
-  Arrange();
   FocusAndSelect(amount_);
   program_.screen.Panel().Raise();
 }
@@ -186,7 +162,6 @@ void TransactionDialog::Confirm() {
   const std::u16string memo = ui::ToU16String(memo_->text());
   program_.workMoney.SetMemo(TrimSpaces(memo));
 
-  program_.openDialog = nullptr;
   End(end_code::kTransactionOk);
 }
 
@@ -238,7 +213,6 @@ bool TransactionDialog::TakeAccount() {
 }
 
 void TransactionDialog::Cancel() {
-  program_.openDialog = nullptr;
   program_.workMoney.Reset();
   End(end_code::kTransactionCancel);
 }
@@ -266,7 +240,6 @@ void TransactionDialog::Delete() {
   DeleteMoneyRecord(program_.store, key, program_.messages);
   host_.UpdateCommandStates();
 
-  program_.openDialog = nullptr;
   End(end_code::kTransactionDeleted);
 }
 

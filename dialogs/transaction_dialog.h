@@ -2,7 +2,7 @@
 // edited one.
 #pragma once
 
-#include "platform/ui/full_screen_dialog.h"
+#include "dialogs/table_dialog.h"
 
 class QDateEdit;
 class QLabel;
@@ -21,7 +21,7 @@ class DropDownList;
 
 namespace dialogs {
 
-class TransactionDialog : public ui::FullScreenDialog {
+class TransactionDialog : public TableDialog {
   Q_OBJECT
 
  public:
@@ -31,10 +31,9 @@ class TransactionDialog : public ui::FullScreenDialog {
 
  protected:
   void OnOpened() override;
-  void resizeEvent(QResizeEvent* event) override;
+  void Arranged(bool wide) override;
 
  private:
-  void Arrange();
   void Confirm();
   void Cancel();
   void Delete();

@@ -2,13 +2,12 @@
 
 #include <QGroupBox>
 #include <QLabel>
-#include <QPainter>
 #include <QPushButton>
 #include <array>
 
 #include "dialogs/dialog_controls.h"
 #include "dialogs/dialogs.h"
-#include "dialogs/layout_table.h"
+#include "dialogs/heading.h"
 #include "platform/ui/control_id.h"
 #include "platform/ui/device_screen.h"
 #include "platform/ui/input_panel.h"
@@ -78,42 +77,34 @@ void FillList(ui::DropDownList* list, const std::array<const char*, N>& entries,
   list->setCurrentIndex(setting < N ? static_cast<int>(setting) : -1);
 }
 
-QLabel* MakeLabel(QWidget* parent, int id, const char* text) {
-  return ui::SetControlId(new QLabel(QString::fromLatin1(text), parent), id);
-}
-
 }  // namespace
 
 ViewOptionsDialog::ViewOptionsDialog(Program& program)
-    : FullScreenDialog(program.screen, QStringLiteral("View Options"),
-                       QStringLiteral("file:equidorappc.htm#Settings")),
+    : TableDialog(program.screen, QStringLiteral("View Options"),
+                  QStringLiteral("file:equidorappc.htm#Settings"), kLayout),
       program_(program) {
-  UseDialogFont(this);
-  heading_ = MakeHeading(this, ui::LoadQString(StringId::ViewOptionsHeading), kBlue, QPoint(6, 4));
+  AddHeading(ui::LoadQString(StringId::ViewOptionsHeading), kBlue, QPoint(6, 4),
+             QLine(6, 23, 218, 23), HeadingShows::TallOnly);
+  SetPanelOnActivation(PanelOnActivation::LowerWhenActivated);
   // Groups first, so that the controls drawn inside them stay above them.
   ui::SetControlId(new QGroupBox(QStringLiteral("Date view type"), this), kDateGroup);
   ui::SetControlId(new QGroupBox(QStringLiteral("Currency view type"), this), kAmountGroup);
   dateList_ = ui::SetControlId(new ui::DropDownList(this), kDateList);
-  auto* dateSampleLabel = MakeLabel(this, kDateSampleLabel, "Sample:");
-  dateSample_ = MakeLabel(this, kDateSample, "");
-  auto* groupingLabel = MakeLabel(this, kGroupingLabel, "Digit grouping symbol:");
+  const QString sample = QStringLiteral("Sample:");
+  MakeLabel(this, kDateSampleLabel, sample);
+  dateSample_ = MakeValueLabel(this, kDateSample, sample);
+  auto* groupingLabel = MakeLabel(this, kGroupingLabel, QStringLiteral("Digit grouping symbol:"));
   groupingList_ = ui::SetControlId(new ui::DropDownList(this), kGroupingList);
-  auto* amountSampleLabel = MakeLabel(this, kAmountSampleLabel, "Sample:");
-  amountSample_ = MakeLabel(this, kAmountSample, "");
+  MakeLabel(this, kAmountSampleLabel, sample);
+  amountSample_ = MakeValueLabel(this, kAmountSample, sample);
   auto* cancel = ui::SetControlId(new QPushButton(QStringLiteral("Cancel"), this), kCancel);
   auto* ok = ui::SetControlId(new QPushButton(QStringLiteral("OK"), this), kOk);
 
   dateSample_->setAlignment(Qt::AlignCenter);
   amountSample_->setAlignment(Qt::AlignCenter);
-  dateSampleLabel->setBuddy(dateSample_);
-  amountSampleLabel->setBuddy(amountSample_);
   groupingLabel->setBuddy(groupingList_);
+  // The date list's caption is its group's title, which names no control.
   dateList_->setAccessibleName(QStringLiteral("Date view type"));
-  groupingList_->setAccessibleName(QStringLiteral("Digit grouping symbol"));
-  for (QPushButton* button : {cancel, ok}) {
-    button->setAccessibleName(button->text());
-    button->setAutoDefault(false);
-  }
   SetDefaultButton(ok);
 
   auto* rules = new ui::InputPanelRules(program.screen.Panel(), this,
@@ -122,12 +113,11 @@ ViewOptionsDialog::ViewOptionsDialog(Program& program)
   rules->WatchDropDown(groupingList_);
 
   connect(dateList_, &QComboBox::currentIndexChanged, this,
-          [this](int index) { dateSample_->setText(DateSample(index)); });
+          [this](int index) { ShowValue(dateSample_, DateSample(index)); });
   connect(groupingList_, &QComboBox::currentIndexChanged, this,
-          [this](int index) { amountSample_->setText(AmountSample(index)); });
+          [this](int index) { ShowValue(amountSample_, AmountSample(index)); });
   connect(ok, &QPushButton::clicked, this, &ViewOptionsDialog::Confirm);
   connect(cancel, &QPushButton::clicked, this, [this] { End(end_code::kViewOptionsCancel); });
-  Arrange();
 }
 
 QString ViewOptionsDialog::DateSample(int index) {
@@ -138,37 +128,12 @@ QString ViewOptionsDialog::AmountSample(int index) {
   return SampleAt(kAmountSamples, index);
 }
 
-void ViewOptionsDialog::resizeEvent(QResizeEvent* event) {
-  FullScreenDialog::resizeEvent(event);
-  Arrange();
-}
-
-void ViewOptionsDialog::Arrange() {
-  const bool wide = IsWideLayout(program_.screen);
-  kLayout.Apply(this, wide);
-  heading_->setVisible(!wide);
-  update();
-}
-
-void ViewOptionsDialog::paintEvent(QPaintEvent* event) {
-  FullScreenDialog::paintEvent(event);
-  if (IsWideLayout(program_.screen)) return;
-  QPainter painter(this);
-  painter.setPen(QPen(kBlue, 1));
-  painter.drawLine(6, 23, 218, 23);
-}
-
 void ViewOptionsDialog::OnOpened() {
   FillList(dateList_, kDateEntries, program_.settings.dateTypeView);
-  dateSample_->setText(DateSample(dateList_->currentIndex()));
+  ShowValue(dateSample_, DateSample(dateList_->currentIndex()));
   FillList(groupingList_, kGroupingEntries, program_.settings.moneyTypeView);
-  amountSample_->setText(AmountSample(groupingList_->currentIndex()));
-  Arrange();
+  ShowValue(amountSample_, AmountSample(groupingList_->currentIndex()));
   dateList_->setFocus(Qt::OtherFocusReason);
-  program_.screen.Panel().Lower();
-}
-
-void ViewOptionsDialog::OnActivated() {
   program_.screen.Panel().Lower();
 }
 

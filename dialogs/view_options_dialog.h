@@ -2,10 +2,9 @@
 // follows the choice. OK stores both choices in the settings; Cancel changes nothing.
 #pragma once
 
-#include "platform/ui/full_screen_dialog.h"
+#include "dialogs/table_dialog.h"
 
 class QLabel;
-class QPushButton;
 
 namespace quidora {
 
@@ -17,7 +16,7 @@ class DropDownList;
 
 namespace dialogs {
 
-class ViewOptionsDialog : public ui::FullScreenDialog {
+class ViewOptionsDialog : public TableDialog {
   Q_OBJECT
 
  public:
@@ -32,16 +31,11 @@ class ViewOptionsDialog : public ui::FullScreenDialog {
 
  protected:
   void OnOpened() override;
-  void OnActivated() override;
-  void resizeEvent(QResizeEvent* event) override;
-  void paintEvent(QPaintEvent* event) override;
 
  private:
-  void Arrange();
   void Confirm();
 
   Program& program_;
-  QLabel* heading_;
   ui::DropDownList* dateList_;
   QLabel* dateSample_;
   ui::DropDownList* groupingList_;

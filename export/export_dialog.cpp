@@ -51,8 +51,6 @@ std::pair<QRadioButton*, QRadioButton*> MakeChoice(QWidget* dialog, int firstId,
                                                    const QString& second) {
   auto* a = ui::SetControlId(new QRadioButton(first, dialog), firstId);
   auto* b = ui::SetControlId(new QRadioButton(second, dialog), secondId);
-  a->setAccessibleName(first);
-  b->setAccessibleName(second);
   auto* group = new QButtonGroup(dialog);
   group->addButton(a);
   group->addButton(b);
@@ -63,13 +61,13 @@ std::pair<QRadioButton*, QRadioButton*> MakeChoice(QWidget* dialog, int firstId,
 
 ExportDialog::ExportDialog(Program& program, const ExportDialogIds& ids, const QString& helpTopic,
                            std::u16string& rememberedName, Writer write)
-    : FullScreenDialog(program.screen, QStringLiteral("Export File Options"), helpTopic),
+    : TableDialog(program.screen, QStringLiteral("Export File Options"), helpTopic,
+                  MakeLayout(ids)),
       program_(program),
       ids_(ids),
-      layout_(MakeLayout(ids)),
       rememberedName_(rememberedName),
       write_(std::move(write)) {
-  UseDialogFont(this);
+  KeepOpenMark(program.openDialog);
   // The group boxes first: they lie beneath the controls they frame.
   const std::pair<int, QString> groups[] = {
       {ids.fileGroup, QStringLiteral("Comma Separated Values file")},
@@ -79,12 +77,10 @@ ExportDialog::ExportDialog(Program& program, const ExportDialogIds& ids, const Q
     ui::SetControlId(new QGroupBox(title, this), id)->setAccessibleName(title);
   }
 
-  auto* nameLabel = ui::SetControlId(new QLabel(QStringLiteral("Name:"), this), ids.nameLabel);
+  auto* nameLabel = MakeLabel(this, ids.nameLabel, QStringLiteral("Name:"));
   name_ = ui::SetControlId(new QLineEdit(this), ids.name);
   name_->setMaxLength(kNameLimit);
   nameLabel->setBuddy(name_);
-  nameLabel->setAccessibleName(QStringLiteral("Name"));
-  name_->setAccessibleName(QStringLiteral("Name"));
 
   std::tie(ascii_, unicode_) =
       MakeChoice(this, ids.ascii, QStringLiteral("ASCII"), ids.unicode, QStringLiteral("UNICODE"));
@@ -93,10 +89,6 @@ ExportDialog::ExportDialog(Program& program, const ExportDialogIds& ids, const Q
 
   auto* cancel = ui::SetControlId(new QPushButton(QStringLiteral("Cancel"), this), ids.cancel);
   auto* ok = ui::SetControlId(new QPushButton(QStringLiteral("OK"), this), ids.ok);
-  for (QPushButton* button : {cancel, ok}) {
-    button->setAccessibleName(button->text());
-    button->setAutoDefault(false);
-  }
   SetDefaultButton(ok);
 
   auto* rules = new ui::InputPanelRules(program.screen.Panel(), this);
@@ -104,17 +96,10 @@ ExportDialog::ExportDialog(Program& program, const ExportDialogIds& ids, const Q
 
   connect(ok, &QPushButton::clicked, this, &ExportDialog::Confirm);
   connect(cancel, &QPushButton::clicked, this, &ExportDialog::Cancel);
-  layout_.Apply(this, IsWideLayout(program_.screen));
-}
-
-void ExportDialog::resizeEvent(QResizeEvent* event) {
-  FullScreenDialog::resizeEvent(event);
-  layout_.Apply(this, IsWideLayout(program_.screen));
 }
 
 // The input panel is left as it is on opening: the name field raises it below.
 void ExportDialog::OnOpened() {
-  program_.openDialog = this;
   if (!rememberedName_.empty()) name_->setText(ui::ToQString(rememberedName_));
   (program_.settings.exportFileType == kExportUnicode ? unicode_ : ascii_)->setChecked(true);
   (program_.settings.exportFileFolder != kExportBusiness ? personal_ : business_)->setChecked(true);
@@ -127,7 +112,6 @@ void ExportDialog::BackToName() {
 }
 
 void ExportDialog::Cancel() {
-  program_.openDialog = nullptr;
   End(ids_.cancel);
 }
 
@@ -167,7 +151,6 @@ void ExportDialog::Confirm() {
     return;
   }
   program_.messages.Show(LoadString(StringId::ExportDone), MessageIcon::Exclamation);
-  program_.openDialog = nullptr;
   End(end_code::kExportWritten);
 }
 

@@ -6,9 +6,8 @@
 #include <functional>
 #include <string>
 
-#include "dialogs/layout_table.h"
+#include "dialogs/table_dialog.h"
 #include "export/export_writers.h"
-#include "platform/ui/full_screen_dialog.h"
 
 class QLineEdit;
 class QRadioButton;
@@ -38,7 +37,7 @@ inline constexpr ExportDialogIds kTransactionsExportIds{1082, 1083, 1084, 1085, 
 inline constexpr ExportDialogIds kReportExportIds{1096, 1097, 1098, 1099, 1100, 1101,
                                                   1102, 1103, 1104, 1106, 1105};
 
-class ExportDialog : public ui::FullScreenDialog {
+class ExportDialog : public TableDialog {
   Q_OBJECT
 
  public:
@@ -54,7 +53,6 @@ class ExportDialog : public ui::FullScreenDialog {
 
  protected:
   void OnOpened() override;
-  void resizeEvent(QResizeEvent* event) override;
 
  private:
   void Confirm();
@@ -63,7 +61,6 @@ class ExportDialog : public ui::FullScreenDialog {
 
   Program& program_;
   ExportDialogIds ids_;
-  LayoutTable layout_;
   std::u16string& rememberedName_;
   Writer write_;
   QLineEdit* name_;

@@ -10,7 +10,6 @@
 #include "core/sums.h"
 #include "dialogs/dialog_controls.h"
 #include "dialogs/dialog_host.h"
-#include "dialogs/layout_table.h"
 #include "dialogs/report_list.h"
 #include "platform/ui/control_id.h"
 #include "platform/ui/device_screen.h"
@@ -62,35 +61,30 @@ dialogs::ReportListSpec ListSpec() {
 }
 
 QPushButton* MakeButton(QWidget* parent, int id, const QString& text) {
-  auto* button = ui::SetControlId(new QPushButton(text, parent), id);
-  button->setAccessibleName(text);
-  button->setAutoDefault(false);
-  return button;
+  return ui::SetControlId(new QPushButton(text, parent), id);
 }
 
 }  // namespace
 
 BalanceReport::BalanceReport(Program& program, DialogHost& host, BalanceReportExport exportReport)
-    : FullScreenDialog(program.screen, QStringLiteral("Accounts Balance"),
-                       QStringLiteral("file:equidorappc.htm#Accountsstat")),
+    : TableDialog(program.screen, QStringLiteral("Accounts Balance"),
+                  QStringLiteral("file:equidorappc.htm#Accountsstat"), kLayout),
       program_(program),
       host_(host),
       exportReport_(std::move(exportReport)),
       sortColumn_(program.settings.sortABalance),
       sortOrder_(program.settings.sortOrderABalance) {
-  dialogs::UseDialogFont(this);
-  SetTitleButtonText(QStringLiteral("Done"));
+  SetPanelOnActivation(PanelOnActivation::LowerOnEveryChange);
   ui::SetControlId(new QGroupBox(QStringLiteral("Define Date range"), this), kRangeGroup);
-  ui::SetControlId(new QLabel(QStringLiteral("Starts:"), this), kStartsLabel);
-  ui::SetControlId(new QLabel(QStringLiteral("Ends:"), this), kEndsLabel);
+  dialogs::MakeLabel(this, kStartsLabel, QStringLiteral("Starts:"));
+  dialogs::MakeLabel(this, kEndsLabel, QStringLiteral("Ends:"));
   pickers_ = MakeRangePickers(this, program, kStartPicker, kEndPicker);
   balance_ = MakeButton(this, kBalanceButton, QStringLiteral("Balance report"));
   reset_ = MakeButton(this, kReset, QStringLiteral("Reset"));
   export_ = MakeButton(this, kExport, QStringLiteral("Export..."));
-  totalLabel_ = ui::SetControlId(new QLabel(QStringLiteral("Total Balance:"), this), kTotalLabel);
-  totalText_ = ui::SetControlId(new QLabel(this), kTotalText);
+  totalLabel_ = dialogs::MakeLabel(this, kTotalLabel, QStringLiteral("Total Balance:"));
+  totalText_ = dialogs::MakeValueLabel(this, kTotalText, totalLabel_->text());
   totalText_->setAlignment(Qt::AlignCenter);
-  totalText_->setAccessibleName(QStringLiteral("Total Balance"));
 
   auto* rules = new ui::InputPanelRules(program.screen.Panel(), this,
                                         ui::InputPanelRules::AfterPopup::LeavePanelDown);
@@ -101,11 +95,6 @@ BalanceReport::BalanceReport(Program& program, DialogHost& host, BalanceReportEx
   connect(reset_, &QPushButton::clicked, this, &BalanceReport::Reset);
   connect(export_, &QPushButton::clicked, this, &BalanceReport::Export);
   ShowState(false);
-  kLayout.Apply(this, Wide());
-}
-
-bool BalanceReport::Wide() const {
-  return IsWideLayout(program_.screen);
 }
 
 void BalanceReport::OnOpened() {
@@ -113,13 +102,8 @@ void BalanceReport::OnOpened() {
   pickers_.start->setFocus(Qt::OtherFocusReason);
 }
 
-void BalanceReport::OnActivated() {
-  program_.screen.Panel().Lower();
-}
-
 void BalanceReport::resizeEvent(QResizeEvent* event) {
-  FullScreenDialog::resizeEvent(event);
-  kLayout.Apply(this, Wide());
+  TableDialog::resizeEvent(event);
   if (list_ == nullptr) return;
   // Made anew in the other layout, from the records read again, in the order chosen so far.
   DropList();
@@ -188,7 +172,7 @@ bool BalanceReport::ShowBalances() {
   program_.totalBalance.amount =
       static_cast<std::int32_t>(FitsAmountField(magnitude) ? magnitude : magnitude - 1);
   program_.totalBalance.SetAmount(magnitude);
-  totalText_->setText(TotalText(total_, program_.settings.moneyTypeView));
+  dialogs::ShowValue(totalText_, TotalText(total_, program_.settings.moneyTypeView));
   ShowState(true);
   return true;
 }

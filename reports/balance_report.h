@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "platform/ui/full_screen_dialog.h"
+#include "dialogs/table_dialog.h"
 #include "reports/date_range.h"
 #include "reports/reports.h"
 
@@ -26,7 +26,7 @@ class ReportList;
 
 namespace reports {
 
-class BalanceReport : public ui::FullScreenDialog {
+class BalanceReport : public dialogs::TableDialog {
   Q_OBJECT
 
  public:
@@ -38,7 +38,6 @@ class BalanceReport : public ui::FullScreenDialog {
 
  protected:
   void OnOpened() override;
-  void OnActivated() override;
   void resizeEvent(QResizeEvent* event) override;
 
  private:
@@ -55,7 +54,6 @@ class BalanceReport : public ui::FullScreenDialog {
   void DropList();
   void KeepSortInSettings();
   void ShowState(bool shown);
-  bool Wide() const;
 
   Program& program_;
   DialogHost& host_;

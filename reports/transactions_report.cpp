@@ -11,7 +11,6 @@
 #include "core/sums.h"
 #include "dialogs/dialog_controls.h"
 #include "platform/clock.h"
-#include "dialogs/layout_table.h"
 #include "dialogs/report_list.h"
 #include "platform/ui/control_id.h"
 #include "platform/ui/device_screen.h"
@@ -70,45 +69,34 @@ dialogs::ReportListSpec ListSpec() {
 }
 
 QPushButton* MakeButton(QWidget* parent, int id, const QString& text) {
-  auto* button = ui::SetControlId(new QPushButton(text, parent), id);
-  button->setAccessibleName(text);
-  button->setAutoDefault(false);
-  return button;
-}
-
-QLabel* MakeLabel(QWidget* parent, int id, const QString& text) {
-  return ui::SetControlId(new QLabel(text, parent), id);
+  return ui::SetControlId(new QPushButton(text, parent), id);
 }
 
 }  // namespace
 
 TransactionsReport::TransactionsReport(Program& program, CategoryReportExport exportReport)
-    : FullScreenDialog(program.screen, QStringLiteral("Money Report"),
-                       QStringLiteral("file:equidorappc.htm#Workwithrapport")),
+    : TableDialog(program.screen, QStringLiteral("Money Report"),
+                  QStringLiteral("file:equidorappc.htm#Workwithrapport"), kLayout),
       program_(program),
       exportReport_(std::move(exportReport)),
       sortColumn_(program.settings.sortRapport),
       sortOrder_(program.settings.sortOrderRapport) {
-  dialogs::UseDialogFont(this);
-  SetTitleButtonText(QStringLiteral("Done"));
+  SetPanelOnActivation(PanelOnActivation::LowerOnEveryChange);
   // Group boxes first: later siblings are drawn above them.
   ui::SetControlId(new QGroupBox(QStringLiteral("Define Date range"), this), kRangeGroup);
   ui::SetControlId(new QGroupBox(QStringLiteral("Report View"), this), kViewGroup);
   balanceGroup_ = ui::SetControlId(new QGroupBox(QStringLiteral("Balance"), this), kBalanceGroup);
-  MakeLabel(this, kStartsLabel, QStringLiteral("Starts:"));
-  MakeLabel(this, kEndsLabel, QStringLiteral("Ends:"));
+  dialogs::MakeLabel(this, kStartsLabel, QStringLiteral("Starts:"));
+  dialogs::MakeLabel(this, kEndsLabel, QStringLiteral("Ends:"));
   pickers_ = MakeRangePickers(this, program, kStartPicker, kEndPicker);
   view_ = MakeButton(this, kViewReport, QStringLiteral("View report"));
   reset_ = MakeButton(this, kReset, QStringLiteral("Reset"));
   export_ = MakeButton(this, kExport, QStringLiteral("Export..."));
-  totalLabel_ = MakeLabel(this, kTotalLabel, QStringLiteral("Total:"));
-  totalText_ = MakeLabel(this, kTotalText, QString());
+  totalLabel_ = dialogs::MakeLabel(this, kTotalLabel, QStringLiteral("Total:"));
+  totalText_ = dialogs::MakeValueLabel(this, kTotalText, totalLabel_->text());
   totalText_->setAlignment(Qt::AlignCenter);
-  totalText_->setAccessibleName(QStringLiteral("Total"));
   specified_ = ui::SetControlId(new QRadioButton(QStringLiteral("Specified"), this), kSpecified);
   total_ = ui::SetControlId(new QRadioButton(QStringLiteral("Total"), this), kTotal);
-  specified_->setAccessibleName(specified_->text());
-  total_->setAccessibleName(total_->text());
 
   auto* rules = new ui::InputPanelRules(program.screen.Panel(), this,
                                         ui::InputPanelRules::AfterPopup::LeavePanelDown);
@@ -121,11 +109,6 @@ TransactionsReport::TransactionsReport(Program& program, CategoryReportExport ex
   connect(reset_, &QPushButton::clicked, this, &TransactionsReport::Reset);
   connect(export_, &QPushButton::clicked, this, &TransactionsReport::Export);
   ShowState(State::Entry);
-  kLayout.Apply(this, Wide());
-}
-
-bool TransactionsReport::Wide() const {
-  return IsWideLayout(program_.screen);
 }
 
 void TransactionsReport::OnOpened() {
@@ -134,13 +117,8 @@ void TransactionsReport::OnOpened() {
   pickers_.start->setFocus(Qt::OtherFocusReason);
 }
 
-void TransactionsReport::OnActivated() {
-  program_.screen.Panel().Lower();
-}
-
 void TransactionsReport::resizeEvent(QResizeEvent* event) {
-  FullScreenDialog::resizeEvent(event);
-  kLayout.Apply(this, Wide());
+  TableDialog::resizeEvent(event);
   if (list_ == nullptr || !specified_->isChecked()) return;
   // The list is made anew in the other layout, from totals summed again and sorted as before.
   DropList();
@@ -246,7 +224,7 @@ void TransactionsReport::ShowTotal() {
     Reset();
     return;
   }
-  totalText_->setText(TotalText(*sum, program_.settings.moneyTypeView));
+  dialogs::ShowValue(totalText_, TotalText(*sum, program_.settings.moneyTypeView));
   ShowState(State::TotalShown);
 }
 

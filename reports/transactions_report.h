@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "platform/ui/full_screen_dialog.h"
+#include "dialogs/table_dialog.h"
 #include "reports/date_range.h"
 #include "reports/reports.h"
 
@@ -27,7 +27,7 @@ class ReportList;
 
 namespace reports {
 
-class TransactionsReport : public ui::FullScreenDialog {
+class TransactionsReport : public dialogs::TableDialog {
   Q_OBJECT
 
  public:
@@ -41,7 +41,6 @@ class TransactionsReport : public ui::FullScreenDialog {
 
  protected:
   void OnOpened() override;
-  void OnActivated() override;
   void resizeEvent(QResizeEvent* event) override;
 
  private:
@@ -58,7 +57,6 @@ class TransactionsReport : public ui::FullScreenDialog {
   void DropList();
   void KeepSortInSettings();
   void ShowState(State state);
-  bool Wide() const;
 
   Program& program_;
   CategoryReportExport exportReport_;

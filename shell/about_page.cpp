@@ -1,9 +1,8 @@
 #include "shell/about_page.h"
 
 #include <QLabel>
-#include <algorithm>
 
-#include "platform/ui/accessibility.h"
+#include "dialogs/dialog_controls.h"
 #include "platform/ui/control_id.h"
 #include "platform/ui/device_screen.h"
 #include "platform/ui/images.h"
@@ -16,49 +15,42 @@ namespace quidora {
 
 namespace {
 
-// Template positions are in dialog units; the device's dialog font makes a horizontal unit
-// about 1.5 pixels and a vertical one about 1.625.
-QRect FromDialogUnits(int left, int top, int width, int height) {
-  return QRect(left * 3 / 2, top * 13 / 8, width * 3 / 2, height * 13 / 8 + 2);
-}
+// The places have no numbers of their own but the version's; these only place them.
+constexpr int kIcon = 1900;
+constexpr int kProduct = 1901;
+constexpr int kVersionLabel = 1902;
+constexpr int kDescription = 1903;
 
-QLabel* AddLabel(QWidget* parent, const QString& text, QRect where) {
-  auto* label = new QLabel(text, parent);
-  // The template's boxes were measured for the handheld's narrower font.
-  where.setWidth(std::max(where.width(), label->sizeHint().width()));
-  label->setGeometry(where);
-  return label;
-}
+// The template's places in dialog units, in the dialog font's pixels (a horizontal unit is
+// 1.5 pixels, a vertical one 1.625), the same in both arrangements. The texts' boxes are widened
+// to what the dialog font needs: the template measured them for the handheld's narrower face.
+const dialogs::LayoutTable kLayout{
+    {kIcon, {18, 19, 30, 34}, {18, 19, 30, 34}},
+    {kProduct, {67, 17, 115, 15}, {67, 17, 115, 15}},
+    {kVersionLabel, {67, 34, 55, 15}, {67, 34, 55, 15}},
+    {control::kVersionText, {126, 34, 64, 15}, {126, 34, 64, 15}},
+    {kDescription, {43, 99, 160, 15}, {43, 99, 160, 15}},
+};
 
 }  // namespace
 
 AboutPage::AboutPage(ui::DeviceScreen& screen, const Settings& settings)
-    : FullScreenDialog(screen, QString(), QString::fromLatin1(kHelpContents)) {
-  SetTitleButtonText("Done");
+    : TableDialog(screen, QString(), QString::fromLatin1(kHelpContents), kLayout) {
   setAccessibleName(ui::LoadQString(StringId::Title));
-  setAutoFillBackground(true);
+  SetPanelOnActivation(PanelOnActivation::LowerWhenActivated);
 
-  auto* icon = new QLabel(this);
-  const QRect iconPlace = FromDialogUnits(12, 12, 20, 20);
-  icon->setGeometry(iconPlace);
-  icon->setPixmap(QPixmap::fromImage(ui::ProgramIconImage(iconPlace.width())));
+  QLabel* icon = dialogs::MakeLabel(this, kIcon, QString());
+  icon->setPixmap(QPixmap::fromImage(ui::ProgramIconImage(kLayout.Rect(kIcon, false).width())));
   icon->setAccessibleName(ui::LoadQString(StringId::Title));
 
-  QLabel* product =
-      AddLabel(this, ui::LoadQString(StringId::Title), FromDialogUnits(45, 11, 77, 8));
+  QLabel* product = dialogs::MakeLabel(this, kProduct, ui::LoadQString(StringId::Title));
   QFont bold = product->font();
   bold.setBold(true);
   product->setFont(bold);
-  product->adjustSize();
-  AddLabel(this, "Version:", FromDialogUnits(45, 21, 26, 8));
-  ui::SetControlId(AddLabel(this, VersionText(settings), FromDialogUnits(84, 21, 43, 8)),
-                   control::kVersionText);
-  AddLabel(this, "Personal Finance Manager", FromDialogUnits(29, 61, 93, 8));
-  ui::NameControls(this);
-}
-
-void AboutPage::OnOpened() {
-  Screen().Panel().Lower();
+  QLabel* versionLabel = dialogs::MakeLabel(this, kVersionLabel, QStringLiteral("Version:"));
+  dialogs::ShowValue(dialogs::MakeValueLabel(this, control::kVersionText, versionLabel->text()),
+                     VersionText(settings));
+  dialogs::MakeLabel(this, kDescription, QStringLiteral("Personal Finance Manager"));
 }
 
 QString AboutPage::VersionText(const Settings& settings) {

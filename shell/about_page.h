@@ -1,15 +1,16 @@
 // The about page: the program's icon, name, version ("%d.%d" of MajorVersion and MinorVersion)
 // and description, under a navigation bar without a title (its template has none). Ends with 1
-// from its Done button; F1 shows the help contents.
+// from the title bar's OK; F1 shows the help contents. The input panel is lowered whenever it
+// becomes active.
 #pragma once
 
-#include "platform/ui/full_screen_dialog.h"
+#include "dialogs/table_dialog.h"
 
 namespace quidora {
 
 struct Settings;
 
-class AboutPage : public ui::FullScreenDialog {
+class AboutPage : public dialogs::TableDialog {
   Q_OBJECT
 
  public:
@@ -18,9 +19,6 @@ class AboutPage : public ui::FullScreenDialog {
   AboutPage(ui::DeviceScreen& screen, const Settings& settings);
 
   static QString VersionText(const Settings& settings);
-
- protected:
-  void OnOpened() override;
 };
 
 }  // namespace quidora

@@ -16,10 +16,19 @@
 namespace quidora {
 namespace {
 
-void Bind(MainWindow& window, const QKeySequence& keys, std::function<void()> run) {
-  auto* shortcut = new QShortcut(keys, &window.View());
-  shortcut->setContext(Qt::WidgetWithChildrenShortcut);
-  QObject::connect(shortcut, &QShortcut::activated, &window.View(), std::move(run));
+// The keys work from the account view and from the menu bar alike; from the bar they first
+// leave its keyboard mode, as a chosen command does.
+void Bind(Program& program, MainWindow& window, const QKeySequence& keys,
+          const std::function<void()>& run) {
+  ui::MenuBar& menu = program.screen.Menu();
+  for (QWidget* owner : {static_cast<QWidget*>(&window.View()), static_cast<QWidget*>(&menu)}) {
+    auto* shortcut = new QShortcut(keys, owner);
+    shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+    QObject::connect(shortcut, &QShortcut::activated, owner, [&menu, run] {
+      menu.EndKeyboard();
+      run();
+    });
+  }
 }
 
 }  // namespace
@@ -32,9 +41,9 @@ void InstallDesktopKeys(Program& program, MainWindow& window) {
         window.RunCommand(number);
     };
   };
-  Bind(window, QKeySequence(Qt::CTRL | Qt::Key_N), command(command::kNewTransaction));
-  Bind(window, QKeySequence(Qt::CTRL | Qt::Key_Z), command(command::kUndoDeleting));
-  Bind(window, QKeySequence(Qt::Key_Delete), [&program, &window] {
+  Bind(program, window, QKeySequence(Qt::CTRL | Qt::Key_N), command(command::kNewTransaction));
+  Bind(program, window, QKeySequence(Qt::CTRL | Qt::Key_Z), command(command::kUndoDeleting));
+  Bind(program, window, QKeySequence(Qt::Key_Delete), [&program, &window] {
     if (program.screen.CurrentDialog() == nullptr) DeleteSelectedRow(program, window);
   });
 }

@@ -1,7 +1,8 @@
 // The desktop keyboard of the main window: Ctrl+N is "New", Delete removes the selected row as
 // the transaction dialog's Delete does (its copy goes to the undo list), Ctrl+Z is "Undo
-// Deleting". They act while the account view has the focus and no dialog runs, and a greyed
-// command's key does nothing.
+// Deleting". They act while the account view or the menu bar has the focus (the bar keeps it
+// after F10 and a menu closed with Escape) and no dialog runs; a greyed command's key does
+// nothing.
 #pragma once
 
 namespace quidora {

@@ -260,7 +260,7 @@ void MainWindow::CategoriesLoop() {
 // The texts of every record are prebuilt in both forms: a refill shows the new ones.
 void MainWindow::ViewOptions() {
   TakeSavedRow();
-  const int code = RunViewOptionsDialog(program_, *this);
+  const int code = RunViewOptionsDialog(program_);
   if (code == end_code::kViewOptionsOk || code == end_code::kTitleOk) {
     ui::WaitCursor wait(program_.messages);
     if (SortMoneyByDate(program_.money, program_.sortOrder, program_.messages)) {

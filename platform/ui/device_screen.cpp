@@ -236,7 +236,7 @@ void DeviceScreen::changeEvent(QEvent* event) {
 void DeviceScreen::ActivateTopPage() {
   if (closing_) return;
   if (FullScreenDialog* dialog = CurrentDialog()) {
-    if (!dialog->IsEnded()) dialog->OnActivated();
+    if (!dialog->IsEnded()) dialog->Activate();
   } else {
     emit MainViewActivated();
   }

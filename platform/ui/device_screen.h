@@ -99,7 +99,7 @@ class DeviceScreen : public QWidget {
   // so that what the box covered is activated again when it ends.
   void TrackMessageBox(MessageBox* box);
 
-  // The top page becomes the active window: the innermost running dialog's OnActivated, or
+  // The top page becomes the active window: the innermost running dialog's activation, or
   // MainViewActivated when no dialog runs. Called when a dialog opens or ends, when a message
   // box ends and when the device window is activated; nothing happens while the screen closes.
   void ActivateTopPage();

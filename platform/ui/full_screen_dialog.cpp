@@ -2,7 +2,10 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QAbstractItemView>
 #include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QTimer>
@@ -11,6 +14,8 @@
 
 #include "platform/ui/accessibility.h"
 #include "platform/ui/device_screen.h"
+#include "platform/ui/input_panel.h"
+#include "platform/ui/one_line_text.h"
 
 namespace quidora::ui {
 
@@ -59,9 +64,23 @@ int FullScreenDialog::Exec() {
   QPointer<QWidget> focusBefore = QApplication::focusWidget();
   QPointer<FullScreenDialog> self(this);
 
+  QPointer<QWidget> markBefore;
+  if (openMark_ != nullptr) {
+    markBefore = *openMark_;
+    *openMark_ = this;
+  }
+  const QMetaObject::Connection activation = connect(
+      &screen_, &DeviceScreen::ActivationChanged, this, &FullScreenDialog::ScreenActivationChanged);
+
   screen_.PushDialog(this);
+  Arrange();
   OnOpened();
-  if (!run.dialogGone) OrderTabsAsShown();
+  if (!run.dialogGone) {
+    OrderTabsAsShown();
+    // Enter is the dialog's (keyPressEvent), never a button's own.
+    for (QPushButton* button : findChildren<QPushButton*>()) button->setAutoDefault(false);
+    KeepTextFieldsOnOneLine(this);
+  }
   if (!run.finished) screen_.ActivateTopPage();
   if (!run.dialogGone) NameControls(this);
   // The hook runs before the loop; a dialog ended in it never enters the loop.
@@ -74,6 +93,8 @@ int FullScreenDialog::Exec() {
   }
   if (run.dialogGone || self.isNull()) return run.code;
 
+  disconnect(activation);
+  if (openMark_ != nullptr) *openMark_ = markBefore;
   run_ = nullptr;
   screen_.PopDialog(this, run.code, true);
   if (focusBefore) focusBefore->setFocus();
@@ -107,6 +128,17 @@ void FullScreenDialog::SetTitleButtonText(const QString& text) {
 
 void FullScreenDialog::OnTitleOk() {
   End(kDone);
+}
+
+void FullScreenDialog::Activate() {
+  if (panelOnActivation_ != PanelOnActivation::Leave) screen_.Panel().Lower();
+  OnActivated();
+}
+
+void FullScreenDialog::ScreenActivationChanged(bool active) {
+  // Becoming active reaches Activate through the screen's top page.
+  if (active || panelOnActivation_ != PanelOnActivation::LowerOnEveryChange) return;
+  if (run_ != nullptr && !run_->finished && screen_.CurrentDialog() == this) screen_.Panel().Lower();
 }
 
 void FullScreenDialog::OnHelp() {
@@ -161,7 +193,7 @@ void FullScreenDialog::OrderTabsAsShown() {
 
 void FullScreenDialog::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  // The derived dialog lays its controls out in its own resizeEvent, after this one.
+  Arrange();
   QTimer::singleShot(0, this, [this] {
     if (run_ != nullptr) OrderTabsAsShown();
   });
@@ -183,7 +215,24 @@ void FullScreenDialog::keyPressEvent(QKeyEvent* event) {
   auto* focused = qobject_cast<QPushButton*>(QApplication::focusWidget());
   QPushButton* pressed =
       focused != nullptr && isAncestorOf(focused) ? focused : defaultButton_.data();
-  if (pressed != nullptr && pressed->isVisible() && pressed->isEnabled()) pressed->click();
+  if (pressed != nullptr) {
+    if (pressed->isVisible() && pressed->isEnabled()) pressed->click();
+    return;
+  }
+  if (EnterMeansTitleOk()) OnTitleOk();
+}
+
+bool FullScreenDialog::EnterMeansTitleOk() const {
+  if (titleButtonText_.isEmpty()) return false;
+  // A list or a text of several lines keeps Enter for itself.
+  for (QWidget* up = QApplication::focusWidget(); up != nullptr && up != this;
+       up = up->parentWidget()) {
+    if (qobject_cast<QAbstractItemView*>(up) || qobject_cast<QTextEdit*>(up) ||
+        qobject_cast<QPlainTextEdit*>(up)) {
+      return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace quidora::ui

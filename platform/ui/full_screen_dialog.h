@@ -1,15 +1,21 @@
 // A modal dialog that fills the work area of the device screen while it runs, with its title and
-// OK/Done button in the navigation bar. Exec() shows it over whatever the work area showed (the
+// OK button in the navigation bar. Exec() shows it over whatever the work area showed (the
 // account view or another dialog) and runs a nested event loop until End(code); the previous
 // page comes back when it ends.
 //
-// Writing one: derive, build the controls in the constructor (tag them with SetControlId), lay
-// them out in resizeEvent from the screen size (the work area is resized on rotation), put the
-// opening steps into OnOpened(), what activation does (lower the input panel, give a list the
-// focus) into OnActivated(), the OK logic into OnTitleOk() and the button handlers, and end
-// with End(code). F1 inside it starts the help viewer with HelpTopic(). Enter presses the
-// default button (SetDefaultButton), or the push button that has the focus; Escape runs
-// OnEscape(); Tab follows the shown order of the controls.
+// Writing one: derive, build the controls in the constructor (tag them with SetControlId), place
+// them in Arrange() (it runs when the dialog opens and on every resize; dialogs/table_dialog.h
+// does it from a layout table), put the opening steps into OnOpened(), what activation does
+// (give a list the focus) into OnActivated(), the OK logic into OnTitleOk() and the button
+// handlers, and end with End(code). F1 inside it starts the help viewer with HelpTopic().
+// Enter presses the default button (SetDefaultButton), or the push button that has the focus;
+// with neither it does what the title bar's OK does, unless a multi-line control has the focus.
+// Escape runs OnEscape(); Tab follows the shown order of the controls.
+//
+// What every dialog gets from Exec: its controls named for assistive technology, Enter left to
+// the dialog (no button presses itself), every one-line text field kept on one line, the
+// program's open-dialog mark (KeepOpenMark) set while it runs, and the input panel lowered on
+// activation as SetPanelOnActivation says.
 //
 // Testing one: connect to DeviceScreen::DialogOpened (or use the dialog driver of the UI test
 // support); the handler runs after OnOpened() and before the loop starts, so it can click
@@ -54,8 +60,8 @@ class FullScreenDialog : public QWidget {
   void SetTitle(const QString& title);
   QString HelpTopic() const { return helpTopic_; }
   void SetHelpTopic(const QString& topic) { helpTopic_ = topic; }
-  // The text of the navigation-bar button: "OK" by default, "Done" for dialogs without fields;
-  // empty hides it.
+  // The text of the navigation-bar button: "OK" (the same button on every dialog); empty hides
+  // it.
   QString TitleButtonText() const { return titleButtonText_; }
   void SetTitleButtonText(const QString& text);
 
@@ -77,6 +83,19 @@ class FullScreenDialog : public QWidget {
   // else its "Back" button, or else the title's button when it shows; otherwise nothing.
   virtual void OnEscape();
 
+  // What activation does to the input panel besides OnActivated().
+  enum class PanelOnActivation {
+    Leave,              // the dialog's own steps decide
+    LowerWhenActivated, // lowered each time the dialog becomes the active page
+    LowerOnEveryChange  // also when the device window loses the activation under it
+  };
+  void SetPanelOnActivation(PanelOnActivation rule) { panelOnActivation_ = rule; }
+
+  // While the dialog runs, `mark` points at it (the main window keeps the input panel up on
+  // activation while a dialog with text fields is open); when it ends, `mark` gets back what it
+  // held before. `mark` must outlive the dialog's runs.
+  void KeepOpenMark(QPointer<QWidget>& mark) { openMark_ = &mark; }
+
   // Puts the Tab order of the controls in the order they are shown: top to bottom, then left
   // to right. Runs when the dialog opens and after each layout change of its size.
   void OrderTabsAsShown();
@@ -92,6 +111,9 @@ class FullScreenDialog : public QWidget {
   // when a dialog or message box above it has ended, and when the device window is activated
   // while the dialog is on top. The default does nothing.
   virtual void OnActivated() {}
+  // Places the controls for the current size: runs when Exec has put the dialog on the screen
+  // (before OnOpened) and after every resize. The default does nothing.
+  virtual void Arrange() {}
 
   void keyPressEvent(QKeyEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
@@ -101,6 +123,12 @@ class FullScreenDialog : public QWidget {
   struct Run;
   // The screen is going away under a running dialog: end its run without touching the screen.
   void Abandon();
+  // The dialog became the active page (DeviceScreen::ActivateTopPage).
+  void Activate();
+  // The device window's activation changed while the dialog runs.
+  void ScreenActivationChanged(bool active);
+  // Enter with no button to press: the title bar's OK, unless a multi-line control has the focus.
+  bool EnterMeansTitleOk() const;
 
   DeviceScreen& screen_;
   QString title_;
@@ -108,6 +136,8 @@ class FullScreenDialog : public QWidget {
   QString titleButtonText_;
   Run* run_ = nullptr;
   QPointer<QPushButton> defaultButton_;
+  PanelOnActivation panelOnActivation_ = PanelOnActivation::Leave;
+  QPointer<QWidget>* openMark_ = nullptr;
 };
 
 }  // namespace quidora::ui

@@ -93,6 +93,8 @@ class MenuBar : public QWidget {
   // commands are hidden.
   bool StartKeyboard();
   bool IsKeyboardActive() const { return keyboard_; }
+  // Leaves the keyboard mode as Escape does: the focus goes back where it was.
+  void EndKeyboard();
   // The bar's button that has the keyboard's attention, or nullptr.
   QAbstractButton* KeyboardButton() const;
 
@@ -109,7 +111,6 @@ class MenuBar : public QWidget {
   // Left (-1) or Right (+1) from the current button; `open` opens a drop-down reached so.
   void MoveAlongBar(int step, bool open);
   void PressFromKeyboard(int index);
-  void EndKeyboard();
   int KeyboardIndex() const;
   QHBoxLayout* layout_ = nullptr;
   QWidget* commandArea_ = nullptr;
