@@ -150,7 +150,13 @@ TEST_F(AccountDialogTest, WideLayoutHidesOkAndHeadingAndTheTitleOkConfirms) {
 
   UseScreen(320, 240);
   PrepareNew();
+  messages_.Expect(kInvalidName);
   driver_->Then([&](FullScreenDialog& d) {
+    // Enter does what the title bar's OK does: here it refuses the name and stays.
+    TypeText(&d, kName, "Cash-box");
+    QTest::keyClick(Control(d, kName), Qt::Key_Return);
+    EXPECT_TRUE(messages_.AllShown());
+    EXPECT_TRUE(d.IsRunning() && !d.IsEnded());
     EXPECT_FALSE(Control(d, kOk)->isVisible());
     for (QLabel* label : d.findChildren<QLabel*>()) {
       EXPECT_FALSE(label->isVisible() && label->text() == "Account") << "heading shown";

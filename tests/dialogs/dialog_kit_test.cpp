@@ -1,13 +1,17 @@
 // The pieces every dialog is built from: placement tables that move controls without showing
-// them, and the sortable report list.
+// them, the one rule that picks a dialog's arrangement, headings, and the sortable report list.
 #include <QHeaderView>
 #include <QLabel>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 
 #include "dialog_fixture.h"
+#include "dialogs/dialogs.h"
+#include "dialogs/heading.h"
 #include "dialogs/layout_table.h"
 #include "dialogs/report_list.h"
+#include "dialogs/table_dialog.h"
 #include "platform/ui/images.h"
 
 namespace quidora::testing {
@@ -34,6 +38,83 @@ TEST(LayoutTable, ARotationMovesControlsAndNeverShowsOrHidesThem) {
   EXPECT_FALSE(reset->isVisible());
   EXPECT_TRUE(ok->isVisible());
   EXPECT_EQ(ok->geometry(), QRect(161, 140, 73, 24)) << "left where it was";
+}
+
+using TableDialogTest = DialogTest;
+using dialogs::Heading;
+using dialogs::TableDialog;
+using ui::FullScreenDialog;
+
+// Every push button of the dialog lies wholly inside it.
+void ExpectButtonsInside(FullScreenDialog& dialog) {
+  for (QPushButton* button : dialog.findChildren<QPushButton*>()) {
+    if (!button->isVisible()) continue;
+    EXPECT_TRUE(dialog.rect().contains(button->geometry()))
+        << dialog.Title().toStdString() << ": " << button->text().toStdString() << " at "
+        << button->x() << "," << button->y() << " in a dialog " << dialog.width() << " across";
+  }
+}
+
+TEST_F(TableDialogTest, OneRulePicksTheArrangementFromScreenAndWidthOnEveryResize) {
+  EXPECT_FALSE(TableDialog::ChoosesWide({240, 320}, 240));
+  EXPECT_TRUE(TableDialog::ChoosesWide({320, 240}, 320));
+  EXPECT_FALSE(TableDialog::ChoosesWide({240, 400}, 240)) << "wide screen, narrow dialog";
+  EXPECT_TRUE(TableDialog::ChoosesWide({400, 240}, 400));
+  EXPECT_TRUE(TableDialog::ChoosesWide({480, 640}, 480));
+  EXPECT_FALSE(TableDialog::ChoosesWide({320, 240}, 319));
+
+  constexpr int kFind = 1042;
+  constexpr int kViewOk = 1129;
+  const auto heading = [](FullScreenDialog& dialog) {
+    auto* found = dialog.findChild<Heading*>();
+    EXPECT_NE(found, nullptr);
+    return found;
+  };
+
+  // 240 by 400 counts as wide, but the wide tables need 320 pixels: both take the tall one.
+  UseScreen(240, 400);
+  driver_->Then([&](FullScreenDialog& d) {
+    EXPECT_EQ(Control(d, kFind)->geometry(), QRect(7, 134, 110, 24));
+    ExpectButtonsInside(d);
+    EXPECT_TRUE(heading(d)->isVisible());
+    // From 1,23 up to 235,23, the end left out.
+    EXPECT_EQ(heading(d)->RuleRect(), QRect(1, 23, 234, 1));
+    d.OnTitleOk();
+  });
+  RunDeleteRangeDialog(*program_, *host_);
+  driver_->Then([&](FullScreenDialog& d) {
+    EXPECT_EQ(Control(d, kViewOk)->geometry(), QRect(153, 195, 80, 21));
+    ExpectButtonsInside(d);
+    EXPECT_TRUE(heading(d)->isVisible());
+    EXPECT_EQ(heading(d)->RuleRect(), QRect(6, 23, 212, 1));
+    EXPECT_EQ(heading(d)->Text(), "Date and Currency view options");
+    // Turned to 400 by 240 while open: the wide table, and the heading goes.
+    UseScreen(400, 240);
+    EXPECT_EQ(Control(d, kViewOk)->geometry(), QRect(192, 57, 80, 21));
+    EXPECT_FALSE(heading(d)->isVisible());
+    // And back.
+    UseScreen(240, 400);
+    EXPECT_EQ(Control(d, kViewOk)->geometry(), QRect(153, 195, 80, 21));
+    EXPECT_TRUE(heading(d)->isVisible());
+    d.End(end_code::kViewOptionsCancel);
+  });
+  RunViewOptionsDialog(*program_);
+
+  // 320 by 240: the wide tables; Delete by Range keeps its heading there, View Options does not.
+  UseScreen(320, 240);
+  driver_->Then([&](FullScreenDialog& d) {
+    EXPECT_EQ(Control(d, kFind)->geometry(), QRect(214, 40, 100, 24));
+    ExpectButtonsInside(d);
+    EXPECT_TRUE(heading(d)->isVisible());
+    d.OnTitleOk();
+  });
+  RunDeleteRangeDialog(*program_, *host_);
+  driver_->Then([&](FullScreenDialog& d) {
+    EXPECT_EQ(Control(d, kViewOk)->geometry(), QRect(192, 57, 80, 21));
+    EXPECT_FALSE(heading(d)->isVisible());
+    d.End(end_code::kViewOptionsCancel);
+  });
+  RunViewOptionsDialog(*program_);
 }
 
 TEST(ReportList, LayoutsImagesAndOneSignalPerTapOrEnter) {

@@ -111,8 +111,13 @@ TEST_F(TransactionDialogTest, OkFillsTheWorkRecordAndToday) {
     Click(&d, kIncomeButton);
     Choose(d, kCategory, "Salary");
     Choose(d, kAccount, "Bank");
-    TypeText(&d, kMemo, "  paid late  ");
-    Click(&d, kOk);
+    // A memo pasted with a line break and a tab stays on one line.
+    auto* memo = Control<QLineEdit>(d, kMemo);
+    memo->clear();
+    memo->insert("  paid\r\nlate\t ");
+    EXPECT_EQ(memo->text(), "  paid late  ");
+    // Enter in a field confirms as the title bar's OK does.
+    QTest::keyClick(memo, Qt::Key_Return);
   });
   EXPECT_EQ(RunTransactionDialog(*program_, *host_), end_code::kTransactionOk);
   const MoneyRecord& record = program_->workMoney;
@@ -276,6 +281,9 @@ TEST_F(TransactionDialogTest, TallAndWideLayouts) {
     EXPECT_EQ(Control(d, kCancel)->geometry(), QRect(235, 80, 73, 24));
     EXPECT_EQ(Control(d, kAmount)->geometry(), QRect(65, 24, 90, 18));
     TypeText(&d, kAmount, "3");
+    QTest::keyClick(Control(d, kAmount), Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(messages_.beeps, 1) << "Enter ran OK's steps: no category yet";
+    EXPECT_EQ(Focused(), Control(d, kCategory));
     Choose(d, kCategory, "Food");
     // Only the title bar's OK is left to confirm.
     QTest::mouseClick(screen_.Navigation().TitleButton(), Qt::LeftButton);

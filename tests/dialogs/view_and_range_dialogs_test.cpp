@@ -60,7 +60,7 @@ TEST_F(ViewOptionsTest, DamagedStoredIndexesOpenWithNothingSelectedAndOkStoresTh
     EXPECT_EQ(Text(dialog, kAmountSample), "1,000.87");
     Click(&dialog, kViewOk);
   });
-  EXPECT_EQ(RunViewOptionsDialog(*program_, *host_), end_code::kViewOptionsOk);
+  EXPECT_EQ(RunViewOptionsDialog(*program_), end_code::kViewOptionsOk);
   EXPECT_EQ(program_->settings.dateTypeView, 0u);
   EXPECT_EQ(program_->settings.moneyTypeView, 1u);
 }
@@ -75,6 +75,12 @@ TEST_F(ViewOptionsTest, SamplesFollowTheChoiceAndCancelKeepsTheSettings) {
     EXPECT_EQ(Text(dialog, kDateSample), "29/10/05");
     Choose(dialog, kGroupingList, " . (dot)");
     EXPECT_EQ(Text(dialog, kAmountSample), "1.000,87");
+    // Assistive technology reads each sample's value, captioned "Sample", and follows it.
+    for (auto [id, value] : {std::pair{kDateSample, "29/10/05"}, {kAmountSample, "1.000,87"}}) {
+      auto* sample = ui::FindControl<QLabel>(&dialog, id);
+      EXPECT_EQ(sample->accessibleName(), value);
+      EXPECT_EQ(sample->accessibleDescription(), "Sample");
+    }
     // Opening a list lowers the keyboard and closing it leaves it down.
     screen_.Panel().Raise();
     auto* grouping = static_cast<ui::DropDownList*>(List(dialog, kGroupingList));
@@ -84,7 +90,7 @@ TEST_F(ViewOptionsTest, SamplesFollowTheChoiceAndCancelKeepsTheSettings) {
     EXPECT_FALSE(screen_.Panel().IsRaised());
     Click(&dialog, kViewCancel);
   });
-  EXPECT_EQ(RunViewOptionsDialog(*program_, *host_), end_code::kViewOptionsCancel);
+  EXPECT_EQ(RunViewOptionsDialog(*program_), end_code::kViewOptionsCancel);
   EXPECT_EQ(program_->settings.dateTypeView, 2u);
   EXPECT_EQ(program_->settings.moneyTypeView, 0u);
 
@@ -94,7 +100,7 @@ TEST_F(ViewOptionsTest, SamplesFollowTheChoiceAndCancelKeepsTheSettings) {
     Choose(dialog, kGroupingList, " . (dot)");
     dialog.OnTitleOk();
   });
-  EXPECT_EQ(RunViewOptionsDialog(*program_, *host_), end_code::kViewOptionsOk);
+  EXPECT_EQ(RunViewOptionsDialog(*program_), end_code::kViewOptionsOk);
   EXPECT_EQ(program_->settings.dateTypeView, 3u);
   EXPECT_EQ(program_->settings.moneyTypeView, 1u);
 }
@@ -136,6 +142,7 @@ TEST_F(DeleteRangeTest, OneDayTakesExactlyThatDaysRecordsOfTheShownAccount) {
     Click(&dialog, kFindRecords);
   });
   EXPECT_EQ(RunDeleteRangeDialog(*program_, *host_), end_code::kDeleteRangeDone);
+  EXPECT_EQ(host_->calls, std::vector<std::u16string>{u"MoneyListReloaded"});
   EXPECT_EQ(StoredOf(bank_), 2u);
   EXPECT_EQ(StoredOf(cash_), 1u) << "another account's record of that day";
   // The money list is read back; the range list keeps the deleted copies; no undo copies.
@@ -169,6 +176,7 @@ TEST_F(DeleteRangeTest, WrongRangesNoAndCancelLeaveTheStoreUntouched) {
   EXPECT_EQ(StoredOf(bank_), 5u);
   EXPECT_EQ(StoredOf(cash_), 1u);
   EXPECT_EQ(program_->money.size(), 5u);
+  EXPECT_TRUE(host_->calls.empty()) << "nothing was reloaded";
 
   // The title-bar OK deletes nothing either.
   driver_->Then([](FullScreenDialog& dialog) { dialog.OnTitleOk(); });

@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "dialog_fixture.h"
+#include "platform/ui/input_panel.h"
 #include "platform/ui/navigation_bar.h"
 #include "report_driving.h"
 #include "reports/balance_report.h"
@@ -105,6 +106,12 @@ TEST_F(BalanceReportTest, EveryAccountWithZeroRowsSignsSortsRotationAndExport) {
     EXPECT_EQ(HeaderImages(*list), std::make_pair(2, 1));
     EXPECT_EQ(ReportRows(*list), (QStringList{"Bank 1,000.00 4", "Empty 0.00 6", "Cash 12.50 3"}));
     EXPECT_EQ(TotalText(d), "987.50");
+    EXPECT_EQ(Control(d, kTotalText)->accessibleName(), "987.50") << "the value is read out";
+    EXPECT_EQ(Control(d, kTotalText)->accessibleDescription(), "Total Balance");
+    EXPECT_EQ(screen_.Navigation().TitleButton()->text(), "OK");
+    screen_.Panel().Raise();
+    emit screen_.ActivationChanged(false);
+    EXPECT_FALSE(screen_.Panel().IsRaised()) << "lowered when the window loses the activation";
     EXPECT_FALSE(Shown(d, kBalanceButton));
     EXPECT_EQ(d.DefaultButton(), Control(d, kReset));
     EXPECT_FALSE(Control(d, kEndPicker)->isEnabled());

@@ -188,6 +188,13 @@ TEST_F(TransactionsReportTest, TotalsOfEmptyAndNegativeRangesAndRefusedRanges) {
     Click(&d, kTotal);
     Click(&d, kViewReport);
     EXPECT_EQ(Control<QLabel>(d, kTotalText)->text(), "- 512,50");
+    EXPECT_EQ(Control(d, kTotalText)->accessibleName(), "- 512,50") << "the value is read out";
+    EXPECT_EQ(Control(d, kTotalText)->accessibleDescription(), "Total");
+    EXPECT_EQ(screen_.Navigation().TitleButton()->text(), "OK");
+    // The panel goes down whenever the activation changes, also when the window loses it.
+    screen_.Panel().Raise();
+    emit screen_.ActivationChanged(false);
+    EXPECT_FALSE(screen_.Panel().IsRaised());
     UseScreen(320, 240);
     EXPECT_EQ(Control(d, kTotalText)->geometry(), QRect(211, 50, 80, 18));
     EXPECT_EQ(Control<QLabel>(d, kTotalText)->text(), "- 512,50");

@@ -9,6 +9,7 @@
 #include "dialogs/dialogs.h"
 #include "dialogs/report_list.h"
 #include "platform/ui/cash_sound.h"
+#include "platform/ui/control_id.h"
 #include "platform/ui/device_screen.h"
 #include "platform/ui/input_panel.h"
 #include "platform/ui/menu_bar.h"
@@ -582,7 +583,12 @@ TEST_F(CommandsTest, HelpAndAboutKeepTheSelectedRowAndAboutHasNoTitle) {
   driver.Then([&](FullScreenDialog& about) {
     EXPECT_FALSE(panel.IsRaised());
     EXPECT_EQ(session->Screen().Navigation().Title(), "");
-    EXPECT_EQ(session->Screen().Navigation().TitleButton()->text(), "Done");
+    EXPECT_EQ(session->Screen().Navigation().TitleButton()->text(), "OK");
+    // The version is read out as the value it is, captioned by its label.
+    auto* version = ui::FindControl<QLabel>(&about, control::kVersionText);
+    ASSERT_NE(version, nullptr);
+    EXPECT_EQ(version->accessibleName(), version->text());
+    EXPECT_EQ(version->accessibleDescription(), "Version");
     // The icon is 20 by 20 dialog units: 30 pixels wide in the handheld's dialog font.
     QLabel* icon = nullptr;
     for (QLabel* label : about.findChildren<QLabel*>()) {

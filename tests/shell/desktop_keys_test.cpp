@@ -1,6 +1,7 @@
 // The main window's desktop keys against the commands they stand for.
 #include <QApplication>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTest>
 #include <cstdlib>
 #include <fcntl.h>
@@ -87,6 +88,31 @@ TEST_F(DesktopKeysTest, NewDeleteAndUndoKeysDoWhatTheirCommandsDoAndNothingWhenG
   EXPECT_EQ(window.View().BalanceText(), "Balance: -30.00");
   EXPECT_FALSE(screen.Menu().IsCommandEnabled(command::kUndoDeleting));
   EXPECT_TRUE(messages.AllShown());
+
+  // F10, a menu opened from the keyboard and closed with Escape: the bar keeps the keyboard,
+  // and the keys work from there as from the list.
+  QTest::keyClick(&list, Qt::Key_F10);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+  ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activePopupWidget() != nullptr; }));
+  QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+  ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activePopupWidget() == nullptr; }));
+  ASSERT_TRUE(screen.Menu().IsKeyboardActive());
+  driver.Then([](FullScreenDialog& dialog) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_TRUE(dialog.IsEnded());
+  });
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_N, Qt::ControlModifier);
+  EXPECT_EQ(driver.Opened(), QStringList({"Specify amount", "Specify amount"}));
+  EXPECT_FALSE(screen.Menu().IsKeyboardActive());
+
+  list.SelectRow(0);
+  QTest::keyClick(&list, Qt::Key_F10);
+  ASSERT_TRUE(screen.Menu().IsKeyboardActive());
+  messages.Expect(std::u16string(kDeleteQuestion), MessageAnswer::No);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
+  EXPECT_TRUE(messages.AllShown());
+  EXPECT_FALSE(screen.Menu().IsKeyboardActive());
 
   Close(session);
   EXPECT_EQ(StoredCount(u"Vesko Quidbook"), 2u) << "the restored record is stored again";

@@ -1,8 +1,11 @@
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStackedLayout>
@@ -13,6 +16,7 @@
 #include "platform/ui/control_id.h"
 #include "platform/ui/device_screen.h"
 #include "platform/ui/full_screen_dialog.h"
+#include "platform/ui/input_panel.h"
 #include "platform/ui/menu_bar.h"
 #include "platform/ui/message_box.h"
 #include "platform/ui/navigation_bar.h"
@@ -166,10 +170,18 @@ TEST_F(FullScreenDialogTest, APageIsActivatedWhenItOpensAndWhenWhatCoveredItEnds
 
 TEST_F(FullScreenDialogTest, EnterPressesTheDefaultButtonWhereverItMoved) {
   Page page(screen, "Page", "t");
+  auto* notes = new QPlainTextEdit(&page);
+  notes->setGeometry(5, 60, 200, 60);
   DialogDriver driver(screen);
   driver.Then([&](FullScreenDialog& dialog) {
     QTest::keyClick(page.field, Qt::Key_Return);
-    EXPECT_FALSE(dialog.IsEnded()) << "no default button yet";
+    EXPECT_EQ(page.titleOks, 1) << "without a default button Enter is the title bar's OK";
+    EXPECT_FALSE(dialog.IsEnded()) << "which refuses the empty field";
+    notes->setFocus();
+    QTest::keyClick(notes, Qt::Key_Return);
+    EXPECT_EQ(page.titleOks, 1) << "a text of several lines keeps its Enter";
+    EXPECT_EQ(notes->toPlainText(), "\n");
+    page.field->setFocus();
     dialog.SetDefaultButton(page.ok);
     page.ok->setEnabled(false);
     QTest::keyClick(page.field, Qt::Key_Return);
@@ -178,6 +190,7 @@ TEST_F(FullScreenDialogTest, EnterPressesTheDefaultButtonWhereverItMoved) {
     EXPECT_FALSE(page.ok->isDefault());
     EXPECT_TRUE(page.cancel->isDefault());
     QTest::keyClick(page.field, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(page.titleOks, 1) << "a default button takes Enter from the title bar's OK";
   });
   EXPECT_EQ(page.Exec(), kCancel);
 
@@ -284,13 +297,67 @@ TEST_F(FullScreenDialogTest, TitleBarOkGoesToTheInnermostPage) {
 
 TEST_F(FullScreenDialogTest, PlainPageEndsWithDoneFromTheTitleBar) {
   FullScreenDialog about(screen, "About", "\\Windows\\equidora.htc");
-  about.SetTitleButtonText("Done");
   DialogDriver driver(screen);
   driver.Then([&](FullScreenDialog&) {
-    EXPECT_EQ(screen.Navigation().TitleButton()->text(), "Done");
+    EXPECT_EQ(screen.Navigation().TitleButton()->text(), "OK");
     QTest::mouseClick(screen.Navigation().TitleButton(), Qt::LeftButton);
   });
   EXPECT_EQ(about.Exec(), FullScreenDialog::kDone);
+}
+
+// What Exec does for every page: the open-dialog mark, the input panel on activation changes,
+// one-line fields.
+TEST_F(FullScreenDialogTest, ExecKeepsTheOpenMarkThePanelRuleAndFieldsOnOneLine) {
+  ui::InputPanel& panel = screen.Panel();
+  QLabel before("a page below");
+  QPointer<QWidget> mark = &before;
+  Page page(screen, "Page", "t");
+  page.KeepOpenMark(mark);
+  page.SetPanelOnActivation(FullScreenDialog::PanelOnActivation::LowerOnEveryChange);
+  DialogDriver driver(screen);
+  driver.Then([&](FullScreenDialog& dialog) {
+    EXPECT_EQ(mark, &dialog);
+    panel.Raise();
+    emit screen.ActivationChanged(false);
+    EXPECT_FALSE(panel.IsRaised()) << "lowered when the window loses the activation";
+    panel.Raise();
+    screen.ActivateTopPage();
+    EXPECT_FALSE(panel.IsRaised()) << "and when the page becomes active";
+
+    QGuiApplication::clipboard()->setText("12\r\n50\tx\ny");
+    page.field->clear();
+    page.field->paste();
+    EXPECT_EQ(page.field->text(), "12 50 x y");
+    EXPECT_EQ(page.field->cursorPosition(), 9);
+    page.field->setText("a\rb");
+    EXPECT_EQ(page.field->text(), "a b");
+    dialog.End(kCancel);
+  });
+  EXPECT_EQ(page.Exec(), kCancel);
+  EXPECT_EQ(mark, &before) << "the mark gets back what it held";
+
+  // Lowered on activation only: losing the activation leaves the panel as it is.
+  page.SetPanelOnActivation(FullScreenDialog::PanelOnActivation::LowerWhenActivated);
+  driver.Then([&](FullScreenDialog& dialog) {
+    panel.Raise();
+    emit screen.ActivationChanged(false);
+    EXPECT_TRUE(panel.IsRaised());
+    screen.ActivateTopPage();
+    EXPECT_FALSE(panel.IsRaised());
+    dialog.End(kCancel);
+  });
+  page.Exec();
+
+  // Left to the page: neither lowers it.
+  Page plain(screen, "Plain", "t");
+  driver.Then([&](FullScreenDialog& dialog) {
+    panel.Raise();
+    emit screen.ActivationChanged(false);
+    screen.ActivateTopPage();
+    EXPECT_TRUE(panel.IsRaised());
+    dialog.End(kCancel);
+  });
+  plain.Exec();
 }
 
 TEST_F(FullScreenDialogTest, DriverEndsAPageItsHandlerLeftOpenAndReportsIt) {
