@@ -17,25 +17,9 @@
 namespace quidora {
 namespace {
 
-using platform::IoFault;
+using platform::FaultInjected;
 using platform::IoFaults;
 using platform::IoOp;
-
-// Asks the hook whether this operation fails; when it does, sets errno as the system would.
-bool Injected(IoFaults* faults, IoOp op) {
-  if (faults == nullptr) return false;
-  switch (faults->Next(op)) {
-    case IoFault::None:
-      return false;
-    case IoFault::NoSpace:
-      errno = ENOSPC;
-      return true;
-    case IoFault::IoError:
-      errno = EIO;
-      return true;
-  }
-  return false;
-}
 
 void Tell(MessageService& messages, StringId id, MessageIcon icon) {
   messages.SetWaitCursor(false);
@@ -68,7 +52,7 @@ class FileSink final : public ByteSink {
   FileSink(int fd, IoFaults* faults) : fd_(fd), faults_(faults) {}
   bool Write(std::string_view bytes) override {
     while (!bytes.empty()) {
-      if (Injected(faults_, IoOp::Write)) return false;
+      if (FaultInjected(faults_, IoOp::Write)) return false;
       const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) return false;
@@ -176,28 +160,30 @@ ExportResult WriteExportFile(const ExportRequest& request, const ExportServices&
   }
 
   std::string temporary;
-  Descriptor file(Injected(faults, IoOp::Create) ? -1 : CreateTemporary(folder.get(), temporary));
+  Descriptor file(FaultInjected(faults, IoOp::Create) ? -1
+                                                      : CreateTemporary(folder.get(), temporary));
   if (file.get() < 0) {
     Tell(messages, StringId::ExportCannotCreate, MessageIcon::Stop);
     return ExportResult::CannotCreate;
   }
   FileSink sink(file.get(), faults);
   bool written = fill(sink);
-  written = written && !Injected(faults, IoOp::Sync) && ::fsync(file.get()) == 0;
+  written = written && !FaultInjected(faults, IoOp::Sync) && ::fsync(file.get()) == 0;
   written = file.Close() && written;
   if (!written) {
     ::unlinkat(folder.get(), temporary.c_str(), 0);
     Tell(messages, StringId::ExportWriteFailed, MessageIcon::Stop);
     return ExportResult::WriteFailed;
   }
-  if (Injected(faults, IoOp::Rename) || !MoveIntoPlace(folder.get(), temporary, name, replacing)) {
+  if (FaultInjected(faults, IoOp::Rename) ||
+      !MoveIntoPlace(folder.get(), temporary, name, replacing)) {
     ::unlinkat(folder.get(), temporary.c_str(), 0);
     Tell(messages, replacing ? StringId::ExportCannotDelete : StringId::ExportCannotCreate,
          MessageIcon::Stop);
     return replacing ? ExportResult::CannotReplace : ExportResult::CannotCreate;
   }
   // The file has its name; without the folder's sync the rename may not survive a power cut.
-  if (Injected(faults, IoOp::FolderSync) || ::fsync(folder.get()) != 0) {
+  if (FaultInjected(faults, IoOp::FolderSync) || ::fsync(folder.get()) != 0) {
     Tell(messages, StringId::ExportWriteFailed, MessageIcon::Stop);
     return ExportResult::WriteFailed;
   }

@@ -29,22 +29,6 @@ bool EqualsIgnoringAsciiCase(std::u16string_view a, std::u16string_view b) {
   return true;
 }
 
-// Asks the hook whether this operation fails; when it does, sets errno as the system would.
-bool Injected(IoFaults* faults, IoOp op) {
-  if (faults == nullptr) return false;
-  switch (faults->Next(op)) {
-    case IoFault::None:
-      return false;
-    case IoFault::NoSpace:
-      errno = ENOSPC;
-      return true;
-    case IoFault::IoError:
-      errno = EIO;
-      return true;
-  }
-  return false;
-}
-
 // Keeps the old `file` under `keepAs`, or the first of `keepAs`-2, -3, ... that is free, so that
 // no earlier copy is ever replaced. The name used, or empty when none could be made.
 std::filesystem::path KeepOldFile(const std::filesystem::path& file,
@@ -238,7 +222,7 @@ bool WriteFileAtomically(const std::filesystem::path& file, std::string_view con
   bool ok = ::fchmod(fd, 0600) == 0;
   std::size_t written = 0;
   while (ok && written < contents.size()) {
-    if (Injected(faults, IoOp::Write)) {
+    if (FaultInjected(faults, IoOp::Write)) {
       ok = false;
       break;
     }
@@ -250,20 +234,20 @@ bool WriteFileAtomically(const std::filesystem::path& file, std::string_view con
     }
     written += static_cast<std::size_t>(n);
   }
-  ok = ok && !Injected(faults, IoOp::Sync) && ::fsync(fd) == 0;
+  ok = ok && !FaultInjected(faults, IoOp::Sync) && ::fsync(fd) == 0;
   ok = (::close(fd) == 0) && ok;
   if (ok && !keepOldAs.empty()) {
     // Best effort: a failed link must not block saving the settings.
     const std::filesystem::path kept = KeepOldFile(file, keepOldAs);
     if (keptAs != nullptr) *keptAs = kept;
   }
-  ok = ok && !Injected(faults, IoOp::Rename) && ::rename(temp.c_str(), file.c_str()) == 0;
+  ok = ok && !FaultInjected(faults, IoOp::Rename) && ::rename(temp.c_str(), file.c_str()) == 0;
   if (!ok) {
     ::unlink(temp.c_str());
     return false;
   }
   // The new file is in place; without the folder's fsync the rename may not survive a crash.
-  if (Injected(faults, IoOp::FolderSync)) return false;
+  if (FaultInjected(faults, IoOp::FolderSync)) return false;
   const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir < 0) return false;
   const bool synced = ::fsync(dir) == 0;
