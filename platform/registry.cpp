@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "platform/ascii_case.h"
 #include "platform/io_faults.h"
 #include "platform/locations.h"
 #include "platform/small_file.h"
@@ -19,15 +20,6 @@ bool IsValidKeyPath(std::u16string_view path);
 namespace {
 
 constexpr std::size_t kMaxFileSize = 4u << 20;
-
-bool EqualsIgnoringAsciiCase(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    auto fold = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; };
-    if (fold(a[i]) != fold(b[i])) return false;
-  }
-  return true;
-}
 
 // Keeps the old `file` under `keepAs`, or the first of `keepAs`-2, -3, ... that is free, so that
 // no earlier copy is ever replaced. The name used, or empty when none could be made.
