@@ -103,6 +103,19 @@ std::optional<BackupId> ParseStoreBackupName(std::string_view name) {
   return id;
 }
 
+bool BackupNameTaken(const std::filesystem::path& folder, const BackupId& id) {
+  std::error_code error;
+  for (BackupKind kind : {BackupKind::Regular, BackupKind::BeforeUpgrade, BackupKind::BeforeImport,
+                          BackupKind::BeforeRestore}) {
+    const BackupId other{id.time, kind, id.sequence};
+    if (std::filesystem::exists(folder / StoreBackupName(other), error) ||
+        std::filesystem::exists(folder / RegistryBackupName(other), error)) {
+      return true;
+    }
+  }
+  return false;
+}
+
 std::int64_t DaysSinceEpoch(const SystemTime& time) {
   // The civil-to-days conversion of the proleptic Gregorian calendar.
   const std::int64_t y = std::int64_t{time.year} - (time.month <= 2 ? 1 : 0);

@@ -38,6 +38,10 @@ std::string CheckRecordName(const BackupId& id);     // "objectstore-<stem>.db.s
 // The id of a store backup's file name; nullopt for any other name (temporary files included).
 std::optional<BackupId> ParseStoreBackupName(std::string_view fileName);
 
+// Whether a backup of any kind with this id's time and sequence is in `folder`: backups made
+// within one second then differ by their sequence, which orders them.
+bool BackupNameTaken(const std::filesystem::path& folder, const BackupId& id);
+
 // Seconds since 1970-01-01 of a UTC time (the day of week is not read).
 std::int64_t SecondsSinceEpoch(const SystemTime& time);
 // Days since 1970-01-01 of a date.

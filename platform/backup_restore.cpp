@@ -48,7 +48,7 @@ BackupResult KeepPlainCopy(const std::filesystem::path& dataFolder, const Clock&
   SystemTime now = clock.NowUtc();
   now.milliseconds = 0;
   result.id = BackupId{now, BackupKind::BeforeRestore, 0};
-  while (std::filesystem::exists(folder / StoreBackupName(result.id))) ++result.id.sequence;
+  while (BackupNameTaken(folder, result.id)) ++result.id.sequence;
   result.file = folder / StoreBackupName(result.id);
   const std::filesystem::path store = StoreFileOf(dataFolder);
   // The log holds changes not yet folded into the file: it goes along, under the copy's name.

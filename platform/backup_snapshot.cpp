@@ -132,10 +132,7 @@ BackupResult MakeBackup(const std::filesystem::path& dataFolder, BackupKind kind
   now.milliseconds = 0;
   result.id = BackupId{now, kind, 0};
   if (intoRotation) {
-    while (std::filesystem::exists(folder / StoreBackupName(result.id)) ||
-           std::filesystem::exists(folder / RegistryBackupName(result.id))) {
-      ++result.id.sequence;
-    }
+    while (BackupNameTaken(folder, result.id)) ++result.id.sequence;
     result.file = folder / StoreBackupName(result.id);
   } else {
     result.file = options.file;
