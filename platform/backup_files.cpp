@@ -20,16 +20,7 @@ constexpr std::size_t kChunk = 1 << 20;
 
 // errno for an injected fault, 0 when the operation is to run.
 int Injected(IoFaults* faults, IoOp op) {
-  if (faults == nullptr) return 0;
-  switch (faults->Next(op)) {
-    case IoFault::None:
-      return 0;
-    case IoFault::NoSpace:
-      return ENOSPC;
-    case IoFault::IoError:
-      return EIO;
-  }
-  return 0;
+  return FaultInjected(faults, op) ? errno : 0;
 }
 
 FileFailure Failure(int error, const std::filesystem::path& file, const char* step) {

@@ -171,8 +171,8 @@ BackupResult MakeBackup(const std::filesystem::path& dataFolder, BackupKind kind
   int syncError = 0;
   {
     const int fd = ::open(tempStore.c_str(), O_RDONLY | O_CLOEXEC);
-    if (options.faults != nullptr && options.faults->Next(IoOp::Sync) != IoFault::None) {
-      syncError = ENOSPC;
+    if (FaultInjected(options.faults, IoOp::Sync)) {
+      syncError = errno;
     } else if (fd < 0 || ::fsync(fd) != 0) {
       syncError = errno;
     }

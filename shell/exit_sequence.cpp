@@ -2,7 +2,7 @@
 
 #include "platform/backup_check.h"
 #include "platform/registry.h"
-#include "shell/program.h"
+#include "program/program.h"
 #include "shell/user_notice.h"
 #include "store/databases.h"
 #include "store/record_writes.h"
