@@ -42,8 +42,15 @@ std::string CopyPages(const std::filesystem::path& store, const std::filesystem:
   }
   ::close(fd);
 
+  // Without a log beside it the file alone is the store, and nothing writes it while the
+  // data folder is held: it is read as an immutable file, so nothing is made beside it. With a
+  // log (the device program has the store open) file and log are read together.
+  struct stat log {};
+  const bool hasLog = ::stat((store.string() + "-wal").c_str(), &log) == 0 && log.st_size > 0;
   sql::Connection source;
-  if (const int rc = source.Open(store.string(), SQLITE_OPEN_READONLY); rc != SQLITE_OK) {
+  if (const int rc = source.Open(detail::SqliteUri(store, hasLog ? "mode=ro" : "immutable=1"),
+                                 SQLITE_OPEN_READONLY | SQLITE_OPEN_URI);
+      rc != SQLITE_OK) {
     problem = detail::ProblemOf(rc, source.SystemErrno(), store);
     return store.string() + ": " + source.ErrorMessage();
   }
