@@ -8,8 +8,8 @@ namespace quidora::cli {
 inline constexpr std::string_view kHelpText =
     R"(Usage: quidora-cli COMMAND [OPTIONS]
 
-Reads the Quidora store (the device program's data) and never changes it. It may
-run while the device program runs.
+Reads the Quidora store (the device program's data); the reading commands never
+change it and may run while the device program runs.
 
 Commands:
   accounts [--from DATE] [--to DATE]

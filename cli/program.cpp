@@ -5,6 +5,8 @@
 #include <string>
 
 #include "cli/arguments.h"
+#include "cli/backup_commands.h"
+#include "cli/backup_help.h"
 #include "cli/commands.h"
 #include "cli/export_command.h"
 #include "cli/help_text.h"
@@ -45,13 +47,17 @@ std::string WhyRefused(const platform::VolumeReader::OpenResult& opened,
 
 int RunProgram(std::span<const std::string_view> args, const platform::EnvironmentLookup& env,
                std::ostream& out, std::ostream& err) {
+  if (!args.empty() && IsBackupCommand(args.front())) {
+    const platform::SystemClock clock;
+    return RunBackupCommand(args, env, clock, out, err);
+  }
   const ParsedArguments parsed = ParseArguments(args);
   if (!parsed.request) {
     return Tell(err, kExitRefused, parsed.error + "\nTry \"quidora-cli --help\".");
   }
   const Request& request = *parsed.request;
   if (request.command == Command::Help) {
-    out << kHelpText;
+    out << kHelpText << kBackupHelpText;
     out.flush();
     return out ? kExitDone : Tell(err, kExitRefused, "cannot write the help");
   }

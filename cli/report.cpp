@@ -43,6 +43,8 @@ std::string CellText(const Column& column, const Value& value, bool forTable) {
       return IsoDate(static_cast<std::uint32_t>(Number(value)));
     case ColumnKind::Cents:
       return forTable ? DeviceAmount(Number(value)) : PlainAmount(Number(value));
+    case ColumnKind::Count:
+      return std::to_string(Number(value));
   }
   return {};
 }
@@ -120,10 +122,11 @@ void WriteTable(const Report& report, std::ostream& out) {
     widths.front() = std::max(widths.front(), Width(kTotalHeading));
   }
 
-  // Amounts are aligned on the right, everything else on the left; no trailing blanks.
+  // Amounts and counts are aligned on the right, everything else on the left; no trailing blanks.
   const auto writeLine = [&](const std::vector<std::string_view>& line) {
     for (std::size_t c = 0; c < columns; ++c) {
-      const bool right = report.columns[c].kind == ColumnKind::Cents;
+      const bool right =
+          report.columns[c].kind == ColumnKind::Cents || report.columns[c].kind == ColumnKind::Count;
       const std::size_t gap = widths[c] - Width(line[c]);
       if (c > 0) out << "  ";
       if (right) Pad(out, gap);

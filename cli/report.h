@@ -15,7 +15,7 @@
 
 namespace quidora::cli {
 
-enum class ColumnKind : std::uint8_t { Text, Date, Cents };
+enum class ColumnKind : std::uint8_t { Text, Date, Cents, Count };
 
 struct Column {
   std::string_view key;      // CSV heading and JSON member name
@@ -23,7 +23,8 @@ struct Column {
   ColumnKind kind;
 };
 
-// Text (UTF-8) for Text columns; a number for Date and Cents columns.
+// Text (UTF-8) for Text columns; a number for Date, Cents and Count (a plain whole number)
+// columns.
 using Value = std::variant<std::string, std::int64_t>;
 
 struct Report {

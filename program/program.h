@@ -111,6 +111,9 @@ class Program {
   // The tapped row of the Accounts dialog's list; -1 for none.
   int accountsSelectedIndex = -1;
 
+  // Whether this run changed the store (or one before it ended without tidying), as the exit
+  // sequence found it before its own writes; the backup at exit depends on it.
+  bool storeChangedThisRun = false;
   // The last file names accepted by the export dialogs, offered when one opens again; kept for
   // the run only. The two report exports share one.
   std::u16string exportTransactionsName;

@@ -1,5 +1,6 @@
 #include "shell/exit_sequence.h"
 
+#include "platform/backup_check.h"
 #include "platform/registry.h"
 #include "program/program.h"
 #include "shell/user_notice.h"
@@ -10,6 +11,10 @@
 namespace quidora {
 
 void RunExitSequence(Program& program) {
+  // The tidying below always writes; only what came before it says whether the run changed
+  // the store.
+  program.storeChangedThisRun =
+      platform::VolumeMarkedInUse(program.store.VolumeFile()).value_or(true);
   // Each step's failure is reported by the step itself; the rest still runs, so the settings
   // are written whatever the databases said.
   DeleteEmptyMoneyDatabase(program.store);

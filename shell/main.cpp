@@ -17,6 +17,7 @@
 #include "resources/strings/string_table.h"
 #include "shell/command_states.h"
 #include "program/program.h"
+#include "shell/exit_backup.h"
 #include "shell/start_up.h"
 #include "shell/undo_handover.h"
 
@@ -96,7 +97,13 @@ int RunOnce(int argc, char** argv, int zoom, bool zoomKnown, bool& restart, Mone
         zoomWaiting = target != zoom && screen.CurrentDialog() != nullptr;
         if (target != zoom && !zoomWaiting) startAgain();
       });
-  return QApplication::exec();
+  const int code = QApplication::exec();
+  // The window has closed; the backup that may be due runs now, while this run still holds
+  // the data folder, and the process ends when it is done.
+  QCoreApplication::processEvents();
+  quidora::BackUpAtExit(locations->dataFolder, program.storeChangedThisRun, program.clock,
+                        session->Messages(), std::cerr);
+  return code;
 }
 
 }  // namespace

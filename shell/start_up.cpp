@@ -2,6 +2,8 @@
 
 #include <iostream>
 
+#include "platform/backup_listing.h"
+#include "platform/backup_snapshot.h"
 #include "platform/clock.h"
 #include "platform/leftovers.h"
 #include "platform/registry.h"
@@ -64,12 +66,15 @@ std::unique_ptr<Session> InitProgram(const StartOptions& options, StartOutcome* 
   // running copy comes to the front instead; this one ends before it reads the settings or
   // opens the databases.
   platform::MakePrivateFolders(locations.dataFolder);
+  bool folderHeld = false;
   session->instance_ = std::make_unique<ui::SingleInstance>(
       QString::fromStdString(locations.dataFolder.string()), options.runtimeDir);
   switch (session->instance_->ClaimInstance()) {
     case ui::SingleInstance::Claim::First:
       // No other copy can be writing now: what a killed run was writing is of no use.
       platform::RemoveLeftoverFiles(locations);
+      platform::RemoveBackupLeftovers(locations.dataFolder);
+      folderHeld = true;
       break;
     case ui::SingleInstance::Claim::Second:
       result = StartOutcome::SecondCopy;
@@ -127,6 +132,14 @@ std::unique_ptr<Session> InitProgram(const StartOptions& options, StartOutcome* 
 
   {
     ui::WaitCursor wait(messages);
+    // Opening an older volume upgrades it, rewriting much of it: a backup comes first. The
+    // upgrade is stored whole or not at all, so it still runs when no backup could be made.
+    if (folderHeld) {
+      if (const auto before = platform::BackUpBeforeUpgrade(locations.dataFolder, *clock);
+          before && before->outcome != platform::BackupResult::Outcome::Made) {
+        NoteOnErrors(errors, "no backup was made before the upgrade: " + before->reason);
+      }
+    }
     if (!OpenDatabases(program.store, program.categories, program.accounts, program.currentAccount,
                        program.settings, messages)) {
       messages.Show(LoadString(StringId::CannotContinue), MessageIcon::Stop);

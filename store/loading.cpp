@@ -264,7 +264,8 @@ bool LoadAccounts(Databases& store, AccountList& accountList, AccountRecord& cur
 bool OpenDatabases(Databases& store, CategoryList& categoryList, AccountList& accountList,
                    AccountRecord& currentAccount, Settings& settings, MessageService& ui) {
   if (!store.OpenVolume()) {
-    ShowVolumeRefusal(ui, store.VolumeProblem(), store.VolumeSubject());
+    ShowVolumeRefusal(ui, store.VolumeProblem(), store.VolumeSubject(),
+                      store.VolumeFile().parent_path());
     return false;
   }
   const auto fail = [&store] {

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/backup_listing.h"
 #include "platform/utf8.h"
 
 namespace quidora {
@@ -100,8 +101,17 @@ void ShowDatabaseProblem(MessageService& ui) {
   ui.Show(LoadString(StringId::DatabaseProblem), MessageIcon::Stop);
 }
 
+std::u16string RestoreHintText(const std::filesystem::path& dataFolder) {
+  const std::optional<platform::BackupEntry> newest = platform::NewestVerifiedBackup(dataFolder);
+  if (!newest) return {};
+  std::u16string hint(LoadString(StringId::BackupFromTime));
+  hint.replace(hint.find(u"%s"), 2, PathText(platform::TimeText(newest->id.time) + " UTC"));
+  return hint;
+}
+
 std::u16string VolumeRefusalText(platform::VolumeProblem problem,
-                                 const std::filesystem::path& subject) {
+                                 const std::filesystem::path& subject,
+                                 const std::filesystem::path& dataFolder) {
   std::u16string reason(LoadString(ReasonOf(problem)));
   if (const std::size_t at = reason.find(u"%s"); at != std::u16string::npos) {
     reason.replace(at, 2, PathText(subject));
@@ -109,12 +119,22 @@ std::u16string VolumeRefusalText(platform::VolumeProblem problem,
   std::u16string message(LoadString(StringId::BuildingError));
   message += u' ';
   message += reason;
+  using platform::VolumeProblem;
+  const bool replaceable = problem == VolumeProblem::Damaged || problem == VolumeProblem::Empty ||
+                           problem == VolumeProblem::NotAStore;
+  if (replaceable && !dataFolder.empty()) {
+    if (const std::u16string hint = RestoreHintText(dataFolder); !hint.empty()) {
+      message += u'\n';
+      message += hint;
+    }
+  }
   return message;
 }
 
 void ShowVolumeRefusal(MessageService& ui, platform::VolumeProblem problem,
-                       const std::filesystem::path& subject) {
-  const std::u16string message = VolumeRefusalText(problem, subject);
+                       const std::filesystem::path& subject,
+                       const std::filesystem::path& dataFolder) {
+  const std::u16string message = VolumeRefusalText(problem, subject, dataFolder);
   if (const std::optional<std::string> line = platform::Utf16ToUtf8(message)) {
     std::fprintf(stderr, "%s\n", line->c_str());
   }

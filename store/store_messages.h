@@ -18,10 +18,17 @@ void ShowDatabaseProblem(MessageService& ui);
 
 // "<building-error text> <what is wrong, naming `subject`>" with the stop icon, and the same line
 // on standard error, where it outlives the box.
+// A refusal of a store that a backup can replace (damaged, empty, not a store) goes on with
+// the newest good backup in `dataFolder`, when there is one, and how to bring it back.
 void ShowVolumeRefusal(MessageService& ui, platform::VolumeProblem problem,
-                       const std::filesystem::path& subject);
+                       const std::filesystem::path& subject,
+                       const std::filesystem::path& dataFolder = {});
 // The text of that message.
 std::u16string VolumeRefusalText(platform::VolumeProblem problem,
-                                 const std::filesystem::path& subject);
+                                 const std::filesystem::path& subject,
+                                 const std::filesystem::path& dataFolder = {});
+// "A backup from <time> exists. To bring it back, ..." for the newest backup of `dataFolder`
+// that verifies; empty when there is none.
+std::u16string RestoreHintText(const std::filesystem::path& dataFolder);
 
 }  // namespace quidora

@@ -102,6 +102,11 @@ enum class StringId : std::uint32_t {
   DataFolderCannotBeLocked,
   DataFolderTooLong,
   SettingsNotSaved,
+
+  // Backups: %s is the time of the newest good backup; the exit's text is followed by a space
+  // and the store's file.
+  BackupFromTime = 41200,
+  StoreDamagedAtExit,
 };
 
 constexpr std::u16string_view LoadString(StringId id) {
@@ -216,6 +221,11 @@ constexpr std::u16string_view LoadString(StringId id) {
     case StringId::DataFolderTooLong:
       return u"The path of Quidora's data folder is longer than 400 bytes:";
     case StringId::SettingsNotSaved: return u"Quidora could not save its settings in";
+    case StringId::BackupFromTime:
+      return u"A backup from %s exists. To bring it back, close Quidora and run: "
+             u"quidora-cli restore --latest";
+    case StringId::StoreDamagedAtExit:
+      return u"Quidora found its store damaged while backing it up, so no backup was made of";
   }
   return {};
 }
