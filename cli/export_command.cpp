@@ -1,18 +1,10 @@
 #include "cli/export_command.h"
 
-#include <fcntl.h>
-#include <sys/random.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <filesystem>
 #include <functional>
 #include <span>
 #include <string>
 
+#include "cli/export_target.h"
 #include "core/sorts.h"
 #include "export/csv_files.h"
 
@@ -20,88 +12,8 @@ namespace quidora::cli {
 
 namespace {
 
-namespace fs = std::filesystem;
-
-class DescriptorSink final : public ByteSink {
- public:
-  explicit DescriptorSink(int fd) : fd_(fd) {}
-  bool Write(std::string_view bytes) override {
-    while (!bytes.empty()) {
-      const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) return false;
-      bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-  }
-
- private:
-  int fd_;
-};
-
 Outcome Refused(std::string error) {
   return Outcome{kExitRefused, std::move(error)};
-}
-
-std::string Failure(const std::string& what, const fs::path& file) {
-  return what + " " + file.string() + ": " + std::strerror(errno);
-}
-
-// Whether `file` is, or would replace, one of the files of the store.
-bool IsStoreFile(const fs::path& file, const platform::DeviceLocations& locations) {
-  std::error_code error;
-  const fs::path target = fs::weakly_canonical(fs::absolute(file, error), error);
-  const std::string volume = locations.objectStore.string();
-  for (const fs::path& own :
-       {fs::path(volume), fs::path(volume + "-wal"), fs::path(volume + "-shm"),
-        fs::path(volume + "-journal"), locations.registry}) {
-    if (fs::weakly_canonical(own, error) == target) return true;
-    std::error_code ignored;
-    if (fs::equivalent(own, file, ignored)) return true;  // another name of the same file
-  }
-  return false;
-}
-
-// Writes the bytes `fill` produces to `file`, through a temporary file in the same folder.
-Outcome WriteWhole(const fs::path& file, const std::function<bool(ByteSink&)>& fill) {
-  struct stat existing {};
-  if (::stat(file.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode)) {
-    return Refused(file.string() + " is a folder");
-  }
-  const fs::path folder = file.parent_path().empty() ? fs::path(".") : file.parent_path();
-  fs::path temporary;
-  int fd = -1;
-  for (int attempt = 0; attempt < 64 && fd < 0; ++attempt) {
-    unsigned long long random = 0;
-    if (::getrandom(&random, sizeof random, GRND_NONBLOCK) != sizeof random) {
-      random = static_cast<unsigned long long>(::getpid()) * 7919u + static_cast<unsigned>(attempt);
-    }
-    char name[48];
-    std::snprintf(name, sizeof name, ".quidora-cli-%016llx.tmp", random);
-    temporary = folder / name;
-    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) break;
-  }
-  if (fd < 0) return Refused(Failure("cannot create a file in", folder));
-
-  DescriptorSink sink(fd);
-  bool written = fill(sink) && ::fsync(fd) == 0;
-  written = ::close(fd) == 0 && written;
-  if (!written) {
-    const Outcome failed = Refused(Failure("cannot write", file));
-    ::unlink(temporary.c_str());
-    return failed;
-  }
-  if (::rename(temporary.c_str(), file.c_str()) != 0) {
-    const Outcome failed = Refused(Failure("cannot write", file));
-    ::unlink(temporary.c_str());
-    return failed;
-  }
-  const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  const bool synced = folderFd >= 0 && ::fsync(folderFd) == 0;
-  if (folderFd >= 0) ::close(folderFd);
-  if (!synced) return Refused(Failure("cannot write", file));
-  return {};
 }
 
 }  // namespace
@@ -113,9 +25,8 @@ Outcome ExportAccount(StoreReader& store, const Request& request,
   if (Outcome found = FindAccount(store, request, accounts, account); found.status != kExitDone) {
     return found;
   }
-  if (IsStoreFile(request.file, locations)) {
-    return Refused(request.file + " is a file of the store; choose another name");
-  }
+  const ExportTarget target{request.file, request.force, locations.dataFolder};
+  if (Outcome checked = CheckExportTarget(target); checked.status != kExitDone) return checked;
 
   MoneySelection selection;
   selection.accountKey = account->key;
@@ -132,8 +43,8 @@ Outcome ExportAccount(StoreReader& store, const Request& request,
   options.encoding = request.unicode ? kExportUnicode : kExportAscii;
   options.dateViewType = request.dateForm;
   options.grouping = request.grouping;
-  return WriteWhole(request.file,
-                    [&](ByteSink& sink) { return WriteTransactionsCsv(file, options, sink); });
+  return WriteExportTarget(
+      target, [&](ByteSink& sink) { return WriteTransactionsCsv(file, options, sink); });
 }
 
 }  // namespace quidora::cli
