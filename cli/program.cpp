@@ -41,6 +41,16 @@ std::string WhyRefused(const platform::VolumeReader::OpenResult& opened,
   }
 }
 
+// A read that fails after the store opened (damage further in, found only when a page is read)
+// names the file as a refusal at open does.
+std::string WhyReadFailed(platform::StoreError error, const std::filesystem::path& file) {
+  const std::string path = file.string();
+  if (error == platform::StoreError::Corrupt) {
+    return "the store " + path + " is damaged (found while reading it); it was left as it is";
+  }
+  return "the store " + path + " cannot be read";
+}
+
 }  // namespace
 
 int RunProgram(std::span<const std::string_view> args, const platform::EnvironmentLookup& env,
@@ -90,6 +100,9 @@ int RunProgram(std::span<const std::string_view> args, const platform::Environme
     }
     case Command::Help:
       break;
+  }
+  if (outcome.status == kExitStore) {
+    return Tell(err, outcome.status, WhyReadFailed(store.LastError(), locations->objectStore));
   }
   if (outcome.status != kExitDone) return Tell(err, outcome.status, outcome.error);
 

@@ -328,6 +328,7 @@ TEST_F(CliTest, RefusesStoresItCannotTrustWithStatusTwoAndLeavesThemAlone) {
     EXPECT_EQ(refused.status, 2) << said;
     EXPECT_EQ(refused.out, "");
     EXPECT_NE(refused.err.find(said), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find(volume.string()), std::string::npos) << refused.err;
     std::ofstream(volume, std::ios::binary | std::ios::trunc) << original;  // the next case
   };
 
