@@ -1,16 +1,12 @@
 #include "platform/ui/desktop_zoom.h"
 
-#include <sys/stat.h>
-
 #include <QDir>
 #include <QKeySequence>
 #include <QShortcut>
 #include <QStringList>
 #include <algorithm>
-#include <cerrno>
 
-#include "platform/registry.h"
-#include "platform/small_file.h"
+#include "platform/ui/desktop_file.h"
 #include "platform/ui/device_screen.h"
 
 namespace quidora::ui {
@@ -21,24 +17,12 @@ const QString kZoomKey = QStringLiteral("zoom");
 constexpr std::size_t kMaxFileSize = 64 * 1024;
 constexpr char kHandoverVariable[] = "QUIDORA_ZOOM_HANDED_OVER";
 
-// What the name holds, without following a link: nothing, a regular file, or something else
-// (a link, FIFO, device, folder), which is neither read nor replaced.
-enum class Entry { Missing, Regular, Other };
-
-Entry EntryAt(const std::string& path) {
-  struct stat info {};
-  if (::lstat(path.c_str(), &info) != 0) return errno == ENOENT ? Entry::Missing : Entry::Other;
-  return S_ISREG(info.st_mode) ? Entry::Regular : Entry::Other;
-}
-
 // The file's lines, when it is a regular file that can be read; nothing otherwise. The read
 // never waits and never takes more than the cap, whatever was put under the name meanwhile.
 std::optional<QStringList> ReadLines(const std::string& path) {
-  if (EntryAt(path) != Entry::Regular) return std::nullopt;
-  const platform::SmallFile file = platform::ReadSmallFile(path, kMaxFileSize);
-  if (!file.text) return std::nullopt;
-  return QString::fromUtf8(file.text->data(), static_cast<qsizetype>(file.text->size()))
-      .split(u'\n');
+  const std::optional<std::string> text = ReadDesktopFile(path, kMaxFileSize);
+  if (!text) return std::nullopt;
+  return QString::fromUtf8(text->data(), static_cast<qsizetype>(text->size())).split(u'\n');
 }
 
 // The key of a `key = value` line, or an empty string for anything else.
@@ -74,18 +58,17 @@ std::optional<int> ReadRememberedZoom(const QString& path) {
 bool RememberZoom(const QString& path, int zoom) {
   zoom = std::clamp(zoom, kSmallestZoom, kLargestZoom);
   const std::string file = path.toStdString();
-  const Entry entry = EntryAt(file);
-  if (entry == Entry::Other) return false;
+  if (DesktopEntryAt(file) == DesktopEntry::Other) return false;
   // A file that cannot be read (write-only, too large) is replaced by one that can: written
   // again unreadable, the zoom would be lost at every start.
-  QStringList lines = entry == Entry::Regular ? ReadLines(file).value_or(QStringList()) : QStringList();
+  QStringList lines = ReadLines(file).value_or(QStringList());
   lines.removeIf([](const QString& line) { return KeyOf(line) == kZoomKey; });
   while (!lines.isEmpty() && lines.back().trimmed().isEmpty()) lines.removeLast();
   lines.append(QStringLiteral("%1 = %2").arg(kZoomKey).arg(zoom));
 
   const QByteArray text = (lines.join(u'\n') + u'\n').toUtf8();
-  return platform::WriteFileAtomically(file,
-                                       std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
+  return WriteDesktopFile(file,
+                          std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
 }
 
 void HandOverZoom(int zoom) {
