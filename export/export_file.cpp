@@ -10,6 +10,7 @@
 #include <ctime>
 #include <string>
 
+#include "platform/folder_problem.h"
 #include "platform/io_faults.h"
 #include "platform/locations.h"
 #include "resources/strings/string_table.h"
@@ -150,6 +151,9 @@ ExportResult WriteExportFile(const ExportRequest& request, const ExportServices&
           ? ::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)
           : -1);
   if (folder.get() < 0) {
+    // The box can only say the folder does not exist; what is really wrong goes beside it.
+    std::fprintf(stderr, "quidora: %s %s\n", folderPath.c_str(),
+                 platform::FolderProblem(folderPath).c_str());
     Tell(messages, business ? StringId::ExportNoBusinessFolder : StringId::ExportNoPersonalFolder,
          MessageIcon::Exclamation);
     return ExportResult::FolderMissing;
