@@ -99,7 +99,7 @@ Outcome Locate(const ExportTarget& target, Place& place) {
   if (name.empty() || name == "." || name == "..") return Refused(target.file + " is a folder");
   const fs::path folderPath = file.parent_path().empty() ? fs::path(".") : file.parent_path();
   Descriptor folder(::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (folder.get() < 0) return Refused(Failure("cannot open the folder", folderPath.string()));
+  if (folder.get() < 0) return Refused(Failure("cannot create a file in", folderPath.string()));
 
   struct stat folderInfo {};
   struct stat dataInfo {};
