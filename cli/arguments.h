@@ -15,7 +15,8 @@ enum class Format : std::uint8_t { Table, Csv, Json };
 struct Request {
   Command command = Command::Help;
   std::string account;  // as typed (UTF-8)
-  std::string file;     // export only
+  std::string file;     // export only; "-" is standard output
+  bool force = false;   // export only: an existing regular file may be replaced
   // Date numbers (yyyymmdd) of --from and --to; both ends are included.
   std::optional<std::uint32_t> from;
   std::optional<std::uint32_t> to;

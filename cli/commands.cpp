@@ -1,6 +1,9 @@
 #include "cli/commands.h"
 
+#include <algorithm>
 #include <limits>
+#include <numeric>
+#include <vector>
 #include <optional>
 
 #include "core/sorts.h"
@@ -34,6 +37,22 @@ void DescribeRange(const Request& request, Report& report) {
   };
   report.about.emplace_back("from", date(request.from));
   report.about.emplace_back("to", date(request.to));
+}
+
+// The device's name sorts refuse a list holding a record without a name (only damage makes
+// one); a report from a terminal still shows every other row, with the nameless ones first.
+template <typename List>
+bool SortByNameForReport(List& list, bool (*deviceSort)(List&, std::uint32_t, MessageService&),
+                         MessageService& messages) {
+  const bool allNamed =
+      std::all_of(list.begin(), list.end(), [](const auto& record) { return record.HasName(); });
+  if (allNamed) return deviceSort(list, kAscending, messages);
+  std::vector<std::size_t> order(list.size());
+  std::iota(order.begin(), order.end(), std::size_t{0});
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    return CompareNamesIgnoringCase(list[a].Name(), list[b].Name()) < 0;
+  });
+  return list.Reorder(order);
 }
 
 }  // namespace
@@ -82,7 +101,9 @@ Outcome AccountsReport(StoreReader& store, const Request& request, Report& repor
       total > std::numeric_limits<std::int32_t>::max()) {
     return Refused(Utf8(LoadString(StringId::BalanceOverflow)));
   }
-  if (!SortBalanceByName(accounts, kAscending, messages)) return Refused(messages.shown);
+  if (!SortByNameForReport(accounts, SortBalanceByName, messages)) {
+    return Refused(messages.shown);
+  }
 
   report.listName = "accounts";
   DescribeRange(request, report);
@@ -112,7 +133,9 @@ Outcome CategoriesReport(StoreReader& store, const Request& request, Report& rep
   const bool counted = CategoryTotals(money, categories, selection.startDateNumber,
                                       selection.endDateNumber, messages);
   if (!messages.shown.empty()) return Refused(messages.shown);
-  if (!SortCategoriesByName(categories, kAscending, messages)) return Refused(messages.shown);
+  if (!SortByNameForReport(categories, SortCategoriesByName, messages)) {
+    return Refused(messages.shown);
+  }
 
   report.listName = "categories";
   report.about.emplace_back("account", Value(request.account));

@@ -11,9 +11,8 @@
 namespace quidora::cli {
 
 // The records go in date order (equal dates in key order), as the account view shows them
-// sorted by date; the report date is today by `clock`. FILE is replaced whole or not at all:
-// the bytes go to a temporary file beside it, which takes its name once complete and synced.
-// FILE may not name the store's own files.
+// sorted by date; the report date is today by `clock`. See cli/export_target.h for what FILE may
+// be.
 Outcome ExportAccount(StoreReader& store, const Request& request,
                       const platform::DeviceLocations& locations, const platform::Clock& clock);
 

@@ -20,9 +20,11 @@ Commands:
       name; categories without a total are left out.
   records ACCOUNT [--from DATE] [--to DATE]
       The account's records over the range in date order; expenses negative.
-  export ACCOUNT FILE [--unicode] [--date-form N] [--grouping N]
+  export ACCOUNT FILE [--force] [--unicode] [--date-form N] [--grouping N]
       Writes every record of the account to FILE as the device program's
-      transactions export does. --unicode writes UTF-16 (default: Windows-1252
+      transactions export does; FILE - is standard output. FILE is a new file,
+      or an existing regular file with --force (it keeps its mode); links,
+      FIFOs, devices and the data folder's files are refused. --unicode writes UTF-16 (default: Windows-1252
       text); --date-form 0..3 picks dd-mm-yy, dd/mm/yy, mm-dd-yy or mm/dd/yy
       (default 0); --grouping 1 writes 1.234,56 instead of 1,234.56.
 

@@ -1,6 +1,8 @@
 #include "cli/program.h"
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 #include <optional>
 #include <string>
 
@@ -43,6 +45,44 @@ std::string WhyRefused(const platform::VolumeReader::OpenResult& opened,
   }
 }
 
+// A read that fails after the store opened (damage further in, found only when a page is read)
+// names the file as a refusal at open does.
+std::string WhyReadFailed(platform::StoreError error, const std::filesystem::path& file) {
+  const std::string path = file.string();
+  if (error == platform::StoreError::Corrupt) {
+    return "the store " + path + " is damaged (found while reading it); it was left as it is";
+  }
+  return "the store " + path + " cannot be read";
+}
+
+std::string KeptChanging(const std::filesystem::path& file) {
+  return "the store " + file.string() + " kept changing while it was read (the device program " +
+         "writes to it); it was left as it is: try again";
+}
+
+// The device program may start and write to the store while it is read; a read it spoiled is
+// made again this many times before anything is said.
+constexpr int kReadAttempts = 5;
+
+Outcome RunCommand(const Request& request, StoreReader& store,
+                   const platform::DeviceLocations& locations, Report& report) {
+  switch (request.command) {
+    case Command::Accounts:
+      return AccountsReport(store, request, report);
+    case Command::Categories:
+      return CategoriesReport(store, request, report);
+    case Command::Records:
+      return RecordsReport(store, request, report);
+    case Command::Export: {
+      const platform::SystemClock clock;
+      return ExportAccount(store, request, locations, clock);
+    }
+    case Command::Help:
+      break;
+  }
+  return {};
+}
+
 }  // namespace
 
 int RunProgram(std::span<const std::string_view> args, const platform::EnvironmentLookup& env,
@@ -69,35 +109,31 @@ int RunProgram(std::span<const std::string_view> args, const platform::Environme
   if (!locations) {
     return Tell(err, kExitStore, "cannot tell where the store is: set QUIDORA_HOME or HOME");
   }
-  platform::VolumeReader::OpenResult opened = platform::VolumeReader::Open(locations->objectStore);
-  if (opened.reader == nullptr) {
-    return Tell(err, kExitStore, WhyRefused(opened, locations->objectStore));
-  }
-  StoreReader store(*opened.reader);
-
   Report report;
   Outcome outcome;
-  switch (request.command) {
-    case Command::Accounts:
-      outcome = AccountsReport(store, request, report);
-      break;
-    case Command::Categories:
-      outcome = CategoriesReport(store, request, report);
-      break;
-    case Command::Records:
-      outcome = RecordsReport(store, request, report);
-      break;
-    case Command::Export: {
-      const platform::SystemClock clock;
-      outcome = ExportAccount(store, request, *locations, clock);
-      // The file is the output; nothing goes to the terminal.
-      if (outcome.status == kExitDone) return kExitDone;
-      break;
+  for (int attempt = 1;; ++attempt) {
+    const bool last = attempt == kReadAttempts;
+    if (attempt > 1) std::this_thread::sleep_for(std::chrono::milliseconds(20 * attempt));
+    platform::VolumeReader::OpenResult opened =
+        platform::VolumeReader::Open(locations->objectStore);
+    if (opened.reader == nullptr) {
+      if (opened.changedWhileRead && !last) continue;
+      return Tell(err, kExitStore,
+                  opened.changedWhileRead ? KeptChanging(locations->objectStore)
+                                          : WhyRefused(opened, locations->objectStore));
     }
-    case Command::Help:
-      break;
+    StoreReader store(*opened.reader);
+    report = Report();
+    outcome = RunCommand(request, store, *locations, report);
+    if (outcome.status != kExitStore) break;
+    if (!opened.reader->ChangedWhileRead()) {
+      return Tell(err, outcome.status, WhyReadFailed(store.LastError(), locations->objectStore));
+    }
+    if (last) return Tell(err, kExitStore, KeptChanging(locations->objectStore));
   }
   if (outcome.status != kExitDone) return Tell(err, outcome.status, outcome.error);
+  // The file is the output; nothing goes to the terminal.
+  if (request.command == Command::Export) return kExitDone;
 
   switch (request.format) {
     case Format::Table:

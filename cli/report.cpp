@@ -35,10 +35,43 @@ std::string DeviceAmount(std::int64_t cents) {
   return text;
 }
 
+// A control character from the store would reach the terminal and act there (retitle it,
+// recolour it, move the cursor); the table shows it in a visible form instead. C1 controls are
+// the two UTF-8 bytes C2 80 to C2 9F.
+std::string Visible(std::string_view text) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string shown;
+  shown.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    const bool c1 = byte == 0xC2 && i + 1 < text.size() &&
+                    static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+                    static_cast<unsigned char>(text[i + 1]) <= 0x9F;
+    if (byte >= 0x20 && byte != 0x7F && !c1) {
+      shown += text[i];
+      continue;
+    }
+    switch (byte) {
+      case 0x1B: shown += "\\e"; continue;
+      case '\a': shown += "\\a"; continue;
+      case '\b': shown += "\\b"; continue;
+      case '\t': shown += "\\t"; continue;
+      case '\n': shown += "\\n"; continue;
+      case '\r': shown += "\\r"; continue;
+      default: break;
+    }
+    const unsigned char code = c1 ? static_cast<unsigned char>(text[++i]) : byte;
+    shown += c1 ? "\\u00" : "\\x";
+    shown += kHex[code >> 4];
+    shown += kHex[code & 15];
+  }
+  return shown;
+}
+
 std::string CellText(const Column& column, const Value& value, bool forTable) {
   switch (column.kind) {
     case ColumnKind::Text:
-      return std::get<std::string>(value);
+      return forTable ? Visible(std::get<std::string>(value)) : std::get<std::string>(value);
     case ColumnKind::Date:
       return IsoDate(static_cast<std::uint32_t>(Number(value)));
     case ColumnKind::Cents:
@@ -59,8 +92,17 @@ void Pad(std::ostream& out, std::size_t count) {
   for (std::size_t i = 0; i < count; ++i) out << ' ';
 }
 
+bool NeedsQuotes(std::string_view text) {
+  return std::any_of(text.begin(), text.end(), [](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return c == ',' || c == '"' || byte < 0x20 || byte == 0x7F;
+  });
+}
+
+// Control characters are kept as they are, inside quotes as any other character a reader must
+// not take for the field's end.
 std::string CsvField(std::string_view text) {
-  if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
+  if (!NeedsQuotes(text)) return std::string(text);
   std::string quoted = "\"";
   for (char c : text) {
     if (c == '"') quoted += '"';

@@ -4,9 +4,11 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <string>
 
 #include "export/whole_file.h"
+#include "platform/folder_problem.h"
 #include "platform/locations.h"
 #include "resources/strings/string_table.h"
 
@@ -43,6 +45,9 @@ ExportResult WriteExportFile(const ExportRequest& request, const ExportServices&
           ? ::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)
           : -1);
   if (folder.get() < 0) {
+    // The box can only say the folder does not exist; what is really wrong goes beside it.
+    std::fprintf(stderr, "quidora: %s %s\n", folderPath.c_str(),
+                 platform::FolderProblem(folderPath).c_str());
     Tell(messages, business ? StringId::ExportNoBusinessFolder : StringId::ExportNoPersonalFolder,
          MessageIcon::Exclamation);
     return ExportResult::FolderMissing;

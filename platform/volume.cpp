@@ -64,6 +64,9 @@ void Volume::EndReads() {
 bool Volume::Check(int rc) {
   if (rc == SQLITE_OK || rc == SQLITE_ROW || rc == SQLITE_DONE) return true;
   lastError = ErrorOf(rc);
+  if (firstFailure_.rc == SQLITE_OK) {
+    firstFailure_ = OpenFailure{rc, db.SystemErrno(), db.ErrorMessage()};
+  }
   if (depth_ > 0 && sqlite3_get_autocommit(db.get()) != 0) rolledBack_ = true;
   return false;
 }
@@ -144,6 +147,7 @@ bool Volume::PrepareStatements(OpenFailure& failure) {
 
 bool Volume::Open(const std::filesystem::path& file, const VolumeOptions& options,
                   std::uint32_t version, OpenFailure& failure) {
+  firstFailure_ = OpenFailure{};
   const char* vfs = options.faults != nullptr ? options.faults->VfsName().c_str() : nullptr;
   if (const int rc = db.Open(SqliteUri(file, ""),
                              SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, vfs);

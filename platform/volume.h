@@ -153,12 +153,23 @@ class Volume {
   bool Exec(const char* sql) { return Check(db.Exec(sql)); }
   bool Settings(OpenFailure& failure);
   bool PrepareStatements(OpenFailure& failure);
+  // A failed step seen by Check is the one to tell: the statements reset on the way out (a
+  // loop's read statement, for one) clear SQLite's own error before it can be read here.
   bool Fill(OpenFailure& failure, const std::string& what, int rc) {
+    const int code = rc & 0xFF;
+    const bool cleared = code == SQLITE_OK || code == SQLITE_ROW || code == SQLITE_DONE;
+    if (cleared && firstFailure_.rc != SQLITE_OK) {
+      failure.rc = firstFailure_.rc;
+      failure.systemErrno = firstFailure_.systemErrno;
+      failure.detail = what + ": " + firstFailure_.detail;
+      return false;
+    }
     failure.rc = rc;
     failure.systemErrno = db.SystemErrno();
     failure.detail = what + ": " + db.ErrorMessage();
     return false;
   }
+  OpenFailure firstFailure_;  // while opening: the first step that failed
 
   std::vector<Cursor*> cursors_;
   int depth_ = 0;

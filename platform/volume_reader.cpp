@@ -7,6 +7,7 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "platform/sqlite_wrapper.h"
@@ -15,8 +16,37 @@
 namespace quidora::platform {
 namespace detail {
 
+// What tells a file written to since it was looked at: a writer's sync or rename changes at
+// least one of these.
+struct FileStamp {
+  dev_t device = 0;
+  ino_t inode = 0;
+  off_t size = 0;
+  timespec modified{};
+  timespec changed{};
+};
+
+std::optional<FileStamp> StampOf(const std::filesystem::path& file) {
+  struct stat info {};
+  if (::stat(file.c_str(), &info) != 0) return std::nullopt;
+  return FileStamp{info.st_dev, info.st_ino, info.st_size, info.st_mtim, info.st_ctim};
+}
+
+bool SameStamp(const std::optional<FileStamp>& a, const std::optional<FileStamp>& b) {
+  const auto same = [](const timespec& x, const timespec& y) {
+    return x.tv_sec == y.tv_sec && x.tv_nsec == y.tv_nsec;
+  };
+  return a.has_value() == b.has_value() &&
+         (!a || (a->device == b->device && a->inode == b->inode && a->size == b->size &&
+                 same(a->modified, b->modified) && same(a->changed, b->changed)));
+}
+
 class ReadOnlyVolume {
  public:
+  std::filesystem::path file;
+  // Set when the file is read without the locks (no log beside it): the stamp before the
+  // first byte was read, so a writer that started meanwhile is told apart from damage.
+  std::optional<std::optional<FileStamp>> unlockedSince;
   sql::Connection db;
   sql::Statement databaseByName;
   sql::Statement records;
@@ -128,20 +158,33 @@ VolumeReader::~VolumeReader() {
 }
 
 VolumeReader::OpenResult VolumeReader::Open(const std::filesystem::path& file) {
-  using detail::Refuse;
+  // Taken before the first byte is read: without a log beside it the file is read without
+  // locks, and the device program may start and write to it meanwhile.
+  const bool logged = detail::HasLog(file);
+  const std::optional<detail::FileStamp> stamp = detail::StampOf(file);
+  const auto refuse = [&](VolumeStatus status, std::string why) {
+    OpenResult result = detail::Refuse(status, std::move(why));
+    result.changedWhileRead = !logged && !detail::SameStamp(stamp, detail::StampOf(file));
+    return result;
+  };
   bool missing = false;
   if (auto refused = detail::CheckHeader(file, missing)) {
     refused->missing = missing;
+    refused->changedWhileRead = !logged && !detail::SameStamp(stamp, detail::StampOf(file));
     return std::move(*refused);
   }
 
   auto volume = std::make_unique<detail::ReadOnlyVolume>();
-  // With a log beside it only file and log together are the volume; without one the file alone
-  // is, and reading it as immutable needs no lock and makes nothing beside it.
-  const std::string query = detail::HasLog(file) ? "mode=ro" : "immutable=1";
+  volume->file = file;
+  // With a log beside it only file and log together are the volume, read under SQLite's
+  // locks. Without one the file alone is, and reading it as immutable needs no lock and makes
+  // nothing beside it (a log and an index that would stay); a writer that starts meanwhile is
+  // caught by the file's stamp instead, and the read is made again (see ChangedWhileRead).
+  const std::string query = logged ? "mode=ro" : "immutable=1";
+  if (!logged) volume->unlockedSince = stamp;
   if (volume->db.Open(detail::SqliteUri(file, query),
                       SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX) != SQLITE_OK) {
-    return Refuse(VolumeStatus::Damaged, "cannot open: " + volume->db.ErrorMessage());
+    return refuse(VolumeStatus::Damaged, "cannot open: " + volume->db.ErrorMessage());
   }
   sql::Statement probe;
   // The device program may hold a write for a moment: wait for it rather than fail.
@@ -153,7 +196,7 @@ VolumeReader::OpenResult VolumeReader::Open(const std::filesystem::path& file) {
       probe.Step() != SQLITE_ROW) {
     const int code = volume->db.ExtendedErrorCode();
     const StoreError error = detail::ErrorOf(code);
-    return Refuse(error == StoreError::Io ? VolumeStatus::Unreadable : VolumeStatus::Damaged,
+    return refuse(error == StoreError::Io ? VolumeStatus::Unreadable : VolumeStatus::Damaged,
                   "read: " + volume->db.ErrorMessage());
   }
   probe = sql::Statement();
@@ -161,7 +204,7 @@ VolumeReader::OpenResult VolumeReader::Open(const std::filesystem::path& file) {
           volume->db, "SELECT oid, record_count FROM databases WHERE name = ?1") != SQLITE_OK ||
       volume->records.Prepare(
           volume->db, "SELECT props FROM records WHERE db = ?1 ORDER BY skey, oid") != SQLITE_OK) {
-    return Refuse(VolumeStatus::Damaged, "layout: " + volume->db.ErrorMessage());
+    return refuse(VolumeStatus::Damaged, "layout: " + volume->db.ErrorMessage());
   }
   OpenResult result;
   result.status = VolumeStatus::Opened;
@@ -214,7 +257,14 @@ VolumeReader::ReadStatus VolumeReader::ReadDatabase(
   // A damaged page can end the walk early without any error from SQLite (its bytes may read as
   // a key past the database's last one); the count kept with every write tells.
   if (more && read != recordCount) return fail(SQLITE_CORRUPT);
+  // Even a read that looks whole may mix pages from before and after a writer's changes.
+  if (ChangedWhileRead()) return fail(SQLITE_IOERR);
   return ReadStatus::Read;
+}
+
+bool VolumeReader::ChangedWhileRead() const {
+  return volume_->unlockedSince.has_value() &&
+         !detail::SameStamp(*volume_->unlockedSince, detail::StampOf(volume_->file));
 }
 
 }  // namespace quidora::platform

@@ -3,7 +3,10 @@
 // its folder, and nothing waits for the device program: it may keep the volume open and write
 // to it meanwhile.
 //
-// - A volume without a log beside it is read as an immutable file: no locks, no side files.
+// - A volume without a log beside it is read as an immutable file: no locks, no side files. The
+//   device program may start and write to it during such a read; the file's stamp (inode,
+//   size, times) taken before the read tells, and the read fails with ChangedWhileRead() set,
+//   so the caller reads again with a new reader instead of calling the volume damaged.
 // - A volume with a log (the device program runs, or one ended without tidying) is read
 //   together with its log through SQLite's read-only mode, so changes not yet folded into the
 //   file are seen. SQLite then uses the shared index file beside them (and may make it when it
@@ -41,6 +44,9 @@ class VolumeReader {
     bool missing = false;                  // there is no volume at all (status is then Unreadable)
     std::unique_ptr<VolumeReader> reader;  // set for Opened only
     std::string detail;                    // what the check found, for messages and logs
+    // The refusal may come from a writer that changed the file while it was checked, not from
+    // the file itself: open again before believing it.
+    bool changedWhileRead = false;
   };
 
   static OpenResult Open(const std::filesystem::path& file);
@@ -59,6 +65,10 @@ class VolumeReader {
                           const std::function<bool(std::span<const std::uint8_t>)>& take);
 
   StoreError LastError() const { return lastError_; }
+
+  // Whether something wrote to the volume's file since Open while it was read without locks.
+  // A failed read with this set says nothing about the volume: read again with a new reader.
+  bool ChangedWhileRead() const;
 
  private:
   explicit VolumeReader(std::unique_ptr<detail::ReadOnlyVolume> volume);

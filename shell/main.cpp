@@ -25,10 +25,11 @@ namespace {
 
 using quidora::MoneyList;
 
-// Runs the program once; `restart` says whether it ended to come back at another zoom, and
-// `undo` then holds the undo list to hand over. A list handed over by the previous copy comes
-// in through `undo` too.
-int RunOnce(int argc, char** argv, int zoom, bool zoomKnown, bool& restart, MoneyList& undo) {
+// Runs the program once; `restart` says whether it ended to come back at another zoom,
+// `nextZoom` which, and `undo` then holds the undo list to hand over. A list handed over by the
+// previous copy comes in through `undo` too.
+int RunOnce(int argc, char** argv, int zoom, bool zoomKnown, bool& restart, int& nextZoom,
+            MoneyList& undo) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("quidora");
   QApplication::setDesktopFileName("quidora");
@@ -43,8 +44,11 @@ int RunOnce(int argc, char** argv, int zoom, bool zoomKnown, bool& restart, Mone
             ? 1
             : quidora::ui::FittingZoom(desktop->availableGeometry().height(),
                                        quidora::ui::DeviceScreen::ScreenSizeFromEnvironment().height());
-    // Unless the file takes the zoom, the next copy would not find it either: stay at 1.
-    if (quidora::ui::RememberZoom(configPath, fitting) && fitting != zoom) {
+    // Remembered when the file takes it; the next copy is handed the zoom either way, so a
+    // file that cannot be written or read costs this one restart, never a loop.
+    quidora::ui::RememberZoom(configPath, fitting);
+    if (fitting != zoom) {
+      nextZoom = fitting;
       restart = true;
       return 0;
     }
@@ -92,8 +96,10 @@ int RunOnce(int argc, char** argv, int zoom, bool zoomKnown, bool& restart, Mone
       screen, [&target] { return target; },
       [&, configPath](int wanted) {
         // The new zoom is remembered even when it cannot be shown now: the next start has it.
-        if (!quidora::ui::RememberZoom(configPath, wanted)) return;
+        // One that cannot be remembered is still shown, for this run only.
+        quidora::ui::RememberZoom(configPath, wanted);
         target = wanted;
+        nextZoom = wanted;
         zoomWaiting = target != zoom && screen.CurrentDialog() != nullptr;
         if (target != zoom && !zoomWaiting) startAgain();
       });
@@ -112,16 +118,20 @@ int main(int argc, char** argv) {
   quidora::platform::ForgetMissingRuntimeFolder();
   const QByteArray desktopFactor = qgetenv("QT_SCALE_FACTOR");
   const bool hadDesktopFactor = qEnvironmentVariableIsSet("QT_SCALE_FACTOR");
-  std::optional<int> zoom = quidora::ui::PinnedZoom();
+  // A copy started for a new zoom shows the zoom it was handed, whatever the file says.
+  std::optional<int> zoom = quidora::ui::TakeHandedOverZoom();
+  if (!zoom) zoom = quidora::ui::PinnedZoom();
   if (!zoom) zoom = quidora::ui::ReadRememberedZoom(quidora::ui::DesktopConfigPath());
   const bool zoomKnown = zoom.has_value();
   qputenv("QT_SCALE_FACTOR", quidora::ui::ScaleFactorText(desktopFactor, zoom.value_or(1)));
 
   bool restart = false;
+  int nextZoom = zoom.value_or(1);
   MoneyList undo = quidora::TakeHandedOverUndoList();
-  const int code = RunOnce(argc, argv, zoom.value_or(1), zoomKnown, restart, undo);
+  const int code = RunOnce(argc, argv, zoom.value_or(1), zoomKnown, restart, nextZoom, undo);
   if (!restart) return code;
   quidora::HandOverUndoList(undo);
+  quidora::ui::HandOverZoom(nextZoom);
 
   // The next copy reads the new zoom; it must see the desktop's own factor, not ours.
   if (hadDesktopFactor) {

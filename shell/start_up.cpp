@@ -23,6 +23,23 @@
 
 namespace quidora {
 
+namespace {
+
+std::string UnreadableStoreText(platform::StoreError error) {
+  switch (error) {
+    case platform::StoreError::Corrupt:
+      return "the store is damaged (a page of it cannot be read)";
+    case platform::StoreError::Io:
+      return "the store cannot be read (input/output error)";
+    case platform::StoreError::Full:
+      return "the store cannot be read (the disk is full)";
+    default:
+      return "a database of the store cannot be read (the file may be damaged)";
+  }
+}
+
+}  // namespace
+
 Session::Session() = default;
 
 Session::~Session() {
@@ -142,6 +159,13 @@ std::unique_ptr<Session> InitProgram(const StartOptions& options, StartOutcome* 
     }
     if (!OpenDatabases(program.store, program.categories, program.accounts, program.currentAccount,
                        program.settings, messages)) {
+      // The volume opened but a database of it could not be read: the box alone would leave
+      // the user with no file and no reason.
+      if (program.store.VolumeIsOpen()) {
+        NoteOnErrors(errors, program.store.VolumeFile().string() + ": " +
+                                 UnreadableStoreText(program.store.Volume().LastError()) +
+                                 "; nothing was written to it");
+      }
       messages.Show(LoadString(StringId::CannotContinue), MessageIcon::Stop);
       return nullptr;
     }

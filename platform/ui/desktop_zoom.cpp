@@ -1,20 +1,29 @@
 #include "platform/ui/desktop_zoom.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QKeySequence>
-#include <QSaveFile>
 #include <QShortcut>
 #include <QStringList>
 #include <algorithm>
 
+#include "platform/ui/desktop_file.h"
 #include "platform/ui/device_screen.h"
 
 namespace quidora::ui {
 namespace {
 
 const QString kZoomKey = QStringLiteral("zoom");
+// A desktop file of a few lines; anything far larger is not ours.
+constexpr std::size_t kMaxFileSize = 64 * 1024;
+constexpr char kHandoverVariable[] = "QUIDORA_ZOOM_HANDED_OVER";
+
+// The file's lines, when it is a regular file that can be read; nothing otherwise. The read
+// never waits and never takes more than the cap, whatever was put under the name meanwhile.
+std::optional<QStringList> ReadLines(const std::string& path) {
+  const std::optional<std::string> text = ReadDesktopFile(path, kMaxFileSize);
+  if (!text) return std::nullopt;
+  return QString::fromUtf8(text->data(), static_cast<qsizetype>(text->size())).split(u'\n');
+}
 
 // The key of a `key = value` line, or an empty string for anything else.
 QString KeyOf(const QString& line) {
@@ -38,11 +47,9 @@ QString DesktopConfigPath() {
 }
 
 std::optional<int> ReadRememberedZoom(const QString& path) {
-  QFile file(path);
-  // A desktop file of a few lines; anything far larger is not ours.
-  if (!file.open(QIODevice::ReadOnly) || file.size() > 64 * 1024) return std::nullopt;
-  const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n');
-  for (const QString& line : lines) {
+  const std::optional<QStringList> lines = ReadLines(path.toStdString());
+  if (!lines) return std::nullopt;
+  for (const QString& line : *lines) {
     if (KeyOf(line) == kZoomKey) return ParseZoom(line.mid(line.indexOf(u'=') + 1));
   }
   return std::nullopt;
@@ -50,21 +57,29 @@ std::optional<int> ReadRememberedZoom(const QString& path) {
 
 bool RememberZoom(const QString& path, int zoom) {
   zoom = std::clamp(zoom, kSmallestZoom, kLargestZoom);
-  QStringList lines;
-  QFile old(path);
-  if (old.size() <= 64 * 1024 && old.open(QIODevice::ReadOnly)) {
-    lines = QString::fromUtf8(old.readAll()).split(u'\n');
-    old.close();
-  }
+  const std::string file = path.toStdString();
+  if (DesktopEntryAt(file) == DesktopEntry::Other) return false;
+  // A file that cannot be read (write-only, too large) is replaced by one that can: written
+  // again unreadable, the zoom would be lost at every start.
+  QStringList lines = ReadLines(file).value_or(QStringList());
   lines.removeIf([](const QString& line) { return KeyOf(line) == kZoomKey; });
   while (!lines.isEmpty() && lines.back().trimmed().isEmpty()) lines.removeLast();
   lines.append(QStringLiteral("%1 = %2").arg(kZoomKey).arg(zoom));
 
-  if (!QDir().mkpath(QFileInfo(path).absolutePath())) return false;
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) return false;
-  file.write((lines.join(u'\n') + u'\n').toUtf8());
-  return file.commit();
+  const QByteArray text = (lines.join(u'\n') + u'\n').toUtf8();
+  return WriteDesktopFile(file,
+                          std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
+}
+
+void HandOverZoom(int zoom) {
+  qputenv(kHandoverVariable,
+          QByteArray::number(std::clamp(zoom, kSmallestZoom, kLargestZoom)));
+}
+
+std::optional<int> TakeHandedOverZoom() {
+  const QString text = qEnvironmentVariable(kHandoverVariable);
+  qunsetenv(kHandoverVariable);
+  return text.isEmpty() ? std::nullopt : ParseZoom(text);
 }
 
 int FittingZoom(int availableHeight, int windowHeight) {

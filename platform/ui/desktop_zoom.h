@@ -22,10 +22,20 @@ inline constexpr int kLargestZoom = 4;
 // $XDG_CONFIG_HOME/quidora/desktop.conf, or ~/.config/quidora/desktop.conf.
 QString DesktopConfigPath();
 
-// The remembered zoom; nothing when the file is missing or its zoom line is absent or damaged.
+// The remembered zoom; nothing when the file is missing, is not a regular file (a link, FIFO or
+// device is never opened), cannot be read, is larger than 64 KiB, or its zoom line is absent or
+// damaged.
 std::optional<int> ReadRememberedZoom(const QString& path);
-// Writes the zoom line and keeps every other line of the file. False when it cannot be written.
+// Writes the zoom line and keeps every other line of a readable file, through a temporary file
+// and a rename in the same folder (the file is then private). False when it cannot be written,
+// and when the name holds anything but a regular file, which is left as it is.
 bool RememberZoom(const QString& path, int zoom);
+
+// The zoom a copy that ends for a new zoom hands to the next one, in the environment: the next
+// copy shows it whether or not it could be remembered, and never restarts at start itself.
+void HandOverZoom(int zoom);
+// The handed-over zoom, once: the environment forgets it.
+std::optional<int> TakeHandedOverZoom();
 
 // The largest zoom whose window (`windowHeight` emulated pixels tall) fits in 70 % of the
 // desktop's available height; at least 1.

@@ -209,7 +209,7 @@ constexpr std::u16string_view LoadString(StringId id) {
     case StringId::VolumeNotAStore: return u"%s is not a Quidora store";
     case StringId::VolumeDamaged: return u"%s is damaged";
     case StringId::VolumeNewer: return u"%s was written by a newer version of Quidora";
-    case StringId::VolumeNoSpace: return u"no space left on the disk";
+    case StringId::VolumeNoSpace: return u"%s cannot be written: no space left on the disk";
     case StringId::VolumePathTooLong: return u"the path %s is too long";
     case StringId::VolumeMissing: return u"%s does not exist";
     case StringId::VolumeUnusable: return u"%s cannot be opened";

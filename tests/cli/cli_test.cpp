@@ -174,7 +174,8 @@ TEST_F(CliTest, ExportWritesTheDeviceProgramsTransactionsFile) {
                                  "\"01-01-11\",\"Car\",\"-50.00\",\"after\"\r\n");
 
   // The other options, over the existing file: UTF-16 without a byte-order mark.
-  run = Run({"export", "Épargne", file.string(), "--unicode", "--date-form", "3", "--grouping=1"});
+  run = Run({"export", "Épargne", file.string(), "--force", "--unicode", "--date-form", "3",
+             "--grouping=1"});
   EXPECT_EQ(run.status, 0) << run.err;
   std::u16string text;
   const std::string bytes = FileBytes(file);
@@ -185,7 +186,7 @@ TEST_F(CliTest, ExportWritesTheDeviceProgramsTransactionsFile) {
   EXPECT_NE(text.find(u"\",\"Account: Épargne\"\r\n"), std::u16string::npos);
   EXPECT_NE(text.find(u"\r\n\"05/05/10\",\"Interest\",\"123,45\",\"\"\r\n"), std::u16string::npos);
   // Windows-1252 holds the name's letter in one byte.
-  EXPECT_EQ(Run({"export", "Épargne", file.string()}).status, 0);
+  EXPECT_EQ(Run({"export", "Épargne", file.string(), "--force"}).status, 0);
   EXPECT_NE(FileBytes(file).find("Account: \xC9pargne"), std::string::npos);
 
   // Never over the store's own files, nor over a folder.
@@ -340,6 +341,7 @@ TEST_F(CliTest, RefusesStoresItCannotTrustWithStatusTwoAndLeavesThemAlone) {
     EXPECT_EQ(refused.status, 2) << said;
     EXPECT_EQ(refused.out, "");
     EXPECT_NE(refused.err.find(said), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find(volume.string()), std::string::npos) << refused.err;
     std::ofstream(volume, std::ios::binary | std::ios::trunc) << original;  // the next case
   };
 

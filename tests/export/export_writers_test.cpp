@@ -129,18 +129,30 @@ TEST_F(ExportWritersTest, AFolderCountsAsPresentOnlyWhenItIsAPlainFolder) {
   const std::u16string business(LoadString(StringId::ExportNoBusinessFolder));
   const std::u16string personal(LoadString(StringId::ExportNoPersonalFolder));
 
+  // The box keeps its words; standard error says what is really in the way.
+  const auto refusedSaying = [&](std::uint32_t folder, const std::string& said) {
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(Export(u"x", folder), ExportResult::FolderMissing);
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    const fs::path& path = folder == kExportPersonal ? locations.personal : locations.business;
+    EXPECT_EQ(err, "quidora: " + path.string() + " " + said + "\n");
+  };
   fs::remove(locations.personal);
   messages.Expect(personal);
-  EXPECT_EQ(Export(u"x", kExportPersonal), ExportResult::FolderMissing);
+  refusedSaying(kExportPersonal, "does not exist");
   WriteBytes(locations.personal, "a file in its place");
   messages.Expect(personal);
-  EXPECT_EQ(Export(u"x", kExportPersonal), ExportResult::FolderMissing);
+  refusedSaying(kExportPersonal, "is a file, not a folder");
+  fs::remove(locations.personal);
+  ASSERT_EQ(::mkfifo(locations.personal.c_str(), 0600), 0);
+  messages.Expect(personal);
+  refusedSaying(kExportPersonal, "is a FIFO, not a folder");
 
   // A link to a real folder is not the folder.
   fs::rename(locations.business, temp / "real");
   fs::create_directory_symlink(temp / "real", locations.business);
   messages.Expect(business);
-  EXPECT_EQ(Export(u"x"), ExportResult::FolderMissing);
+  refusedSaying(kExportBusiness, "is a symbolic link, not a folder");
   EXPECT_TRUE(Listing(temp / "real").empty());
   EXPECT_EQ(messages.log.back().icon, MessageIcon::Exclamation);
 }

@@ -5,6 +5,8 @@
 #include <sys/mount.h>
 #include <unistd.h>
 
+#include <fstream>
+
 #include "platform/io_faults.h"
 #include "platform/object_store.h"
 #include "platform/registry.h"
@@ -164,6 +166,52 @@ TEST(FullDiskTest, OnAReadOnlyDiskTheVolumeIsRefusedAsReadOnlyAndStillReadable) 
   auto reader = ObjectStore::OpenVolume(file, readOnly);
   ASSERT_EQ(reader.status, VolumeStatus::Opened) << reader.detail;
   EXPECT_EQ(reader.store->OpenDatabase(u"money").handle.RecordCount(), 10u);
+}
+
+}  // namespace
+}  // namespace quidora::platform
+
+namespace quidora::platform {
+namespace {
+
+// A volume of the first version on a disk that fills up during its upgrade, at every point:
+// the refusal says the disk is full and names the file, never what SQLite says when it has no
+// error left to tell, and the old volume stays whole.
+TEST(FullDiskTest, AnUpgradeOnAFullDiskIsRefusedAsNoSpace) {
+  TempFolder folder;
+  SmallDisk disk(folder / "disk");
+  if (!disk.mounted() || !disk.Grow()) GTEST_SKIP() << "cannot mount a tmpfs here";
+  const std::filesystem::path file = folder / "disk" / "objectstore.db";
+  // Larger than the page cache, so that the upgrade's writes reach the log before its commit.
+  ASSERT_TRUE(testing::MakeVolume(file, 40000));
+  if (!testing::MakeFirstVersionVolume(file)) {
+    GTEST_SKIP() << "the sqlite3 program is not installed";
+  }
+  for (const char* suffix : {"-wal", "-shm"}) std::filesystem::remove(file.string() + suffix);
+  const std::string original = ReadBytes(file);
+  VolumeOptions options;
+  options.sortOrders.push_back({u"money", MakePropId(1, kTypeUi4)});
+  bool upgraded = false;
+  for (std::size_t room = 0; room <= 8 * 1024 * 1024 && !upgraded; room += 1024 * 1024) {
+    {
+      std::ofstream filler(folder / "disk" / "filler", std::ios::binary);
+      const std::string block(4096, 'x');
+      while (filler.write(block.data(), static_cast<std::streamsize>(block.size()))) {
+      }
+    }
+    std::filesystem::resize_file(folder / "disk" / "filler",
+                                 std::filesystem::file_size(folder / "disk" / "filler") - room);
+    auto opened = ObjectStore::OpenVolume(file, options);
+    upgraded = opened.status == VolumeStatus::Opened;
+    if (!upgraded) {
+      EXPECT_EQ(opened.problem, VolumeProblem::NoSpace) << room << ": " << opened.detail;
+      EXPECT_EQ(opened.detail.find("not an error"), std::string::npos) << opened.detail;
+      EXPECT_EQ(opened.subject, file) << opened.detail;
+      EXPECT_EQ(ReadBytes(file), original);
+    }
+    opened.store.reset();
+    std::filesystem::remove(folder / "disk" / "filler");
+  }
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <map>
 
 #include "temp_folder.h"
@@ -96,11 +97,47 @@ TEST(LocationsTest, OnlyTheTemporaryFilesOfAKilledRunAreRemoved) {
   std::filesystem::create_directory(folder / "registry.reg.tmp-folder");
   std::filesystem::create_symlink(folder / "notes.txt", folder / "registry.reg.tmp-link");
 
-  EXPECT_EQ(RemoveLeftoverFiles(*locations).size(), 4u);
+
+  // A killed export's hidden file in either document folder; around it, what only looks alike
+  // or may still be written.
+  ASSERT_TRUE(PrepareDevice(*locations));
+  const auto past = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+  const auto future = std::filesystem::file_time_type::clock::now() + std::chrono::hours(1);
+  for (const auto& documents : {locations->business, locations->personal}) {
+    for (const char* name : {".quidora-export-0123abcd.tmp", ".quidora-export-fresh.tmp",
+                             ".quidora-export-.tmp", ".quidora-export-1.tmp.csv", "cash.csv"}) {
+      testing::WriteBytes(documents / name, "x");
+      std::filesystem::last_write_time(documents / name, past);
+    }
+    std::filesystem::last_write_time(documents / ".quidora-export-fresh.tmp", future);
+    std::filesystem::create_directory(documents / ".quidora-export-folder.tmp");
+    std::filesystem::create_symlink(documents / "cash.csv", documents / ".quidora-export-l.tmp");
+    testing::WriteBytes(documents / ".quidora-export-other.tmp", "x");
+    std::filesystem::last_write_time(documents / ".quidora-export-other.tmp", past);
+    // Another user's file is not ours to remove (only root can make one here).
+    if (::chown((documents / ".quidora-export-other.tmp").c_str(), 65534, 65534) != 0) {
+      std::filesystem::remove(documents / ".quidora-export-other.tmp");
+    }
+  }
+
+  EXPECT_EQ(RemoveLeftoverFiles(*locations).size(), 6u);
   EXPECT_EQ(testing::Listing(folder.path()),
-            (std::vector<std::string>{"notes.txt", "objectstore.db", "objectstore.db-wal",
-                                      "objectstore.db.new-", "registry.reg", "registry.reg.damaged",
-                                      "registry.reg.tmp-folder"}));
+            (std::vector<std::string>{"Documents", "notes.txt", "objectstore.db",
+                                      "objectstore.db-wal", "objectstore.db.new-", "registry.reg",
+                                      "registry.reg.damaged", "registry.reg.tmp-folder"}));
+  for (const auto& documents : {locations->business, locations->personal}) {
+    EXPECT_FALSE(std::filesystem::exists(documents / ".quidora-export-0123abcd.tmp"));
+    for (const char* kept : {".quidora-export-fresh.tmp", ".quidora-export-.tmp",
+                             ".quidora-export-1.tmp.csv", "cash.csv", ".quidora-export-folder.tmp",
+                             ".quidora-export-l.tmp"}) {
+      EXPECT_TRUE(std::filesystem::symlink_status(documents / kept).type() !=
+                  std::filesystem::file_type::not_found)
+          << documents / kept;
+    }
+    if (::geteuid() == 0) {
+      EXPECT_TRUE(std::filesystem::exists(documents / ".quidora-export-other.tmp"));
+    }
+  }
 }
 
 TEST(LocationsTest, ANewDeviceGetsPrivateFolders) {

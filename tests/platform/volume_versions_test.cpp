@@ -123,8 +123,11 @@ TEST_F(VolumeVersionsTest, AnUpgradeThatFailsLeavesTheOldVolumeWhole) {
       upgraded = opened.status == VolumeStatus::Opened;
       if (!upgraded) {
         EXPECT_EQ(opened.status, VolumeStatus::UpgradeFailed) << opened.detail;
+        // The reason the system gave, not a code read after SQLite cleared it.
+        EXPECT_EQ(opened.detail.find("not an error"), std::string::npos) << opened.detail;
         if (fault == IoFault::NoSpace) {
-          EXPECT_EQ(opened.problem, VolumeProblem::NoSpace);
+          EXPECT_EQ(opened.problem, VolumeProblem::NoSpace) << opened.detail;
+          EXPECT_NE(opened.detail.find("full"), std::string::npos) << opened.detail;
         }
       }
       opened.store.reset();

@@ -7,6 +7,7 @@
 #include <QTest>
 #include <QTimer>
 #include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -21,6 +22,10 @@
 #include "program/program.h"
 #include "shell_fixture.h"
 #include "store/database_layout.h"
+#include "store/databases.h"
+#include "store/loading.h"
+#include "store/record_writes.h"
+#include "store/settings.h"
 
 namespace quidora::testing {
 namespace {
@@ -232,6 +237,56 @@ TEST_F(ShellTest, AStoreThatCannotBeOpenedEndsTheStartWithoutWriting) {
   EXPECT_EQ(messages.log.back().icon, MessageIcon::Stop);
   EXPECT_EQ(RegistryText(), "");
   EXPECT_FALSE(messages.waitCursor);
+}
+
+// The volume opens, but the page holding the accounts is damaged: besides the box, standard
+// error names the file and what is wrong, and nothing is written.
+TEST_F(ShellTest, ADamagedPageOfTheStoreIsNamedOnStandardErrorWithItsFile) {
+  platform::PrepareDevice(locations);
+  {
+    Databases store(locations.objectStore, clock);
+    CategoryList categories;
+    AccountList accounts;
+    AccountRecord current;
+    Settings settings;
+    ASSERT_TRUE(OpenDatabases(store, categories, accounts, current, settings, messages));
+    AccountRecord cash;
+    cash.SetName(u"Cash");
+    std::uint32_t key = 0;
+    ASSERT_TRUE(AddAccountRecord(store, cash, key, messages));
+    store.CloseAll();
+    ASSERT_TRUE(store.MarkCleanEnd());
+  }
+  // The records live in one table; its root page holds them all in a store this small.
+  const std::string path = locations.objectStore.string();
+  FILE* query = ::popen(("sqlite3 '" + path +
+                         "' \"SELECT rootpage FROM sqlite_schema WHERE name='records'\" 2>/dev/null")
+                            .c_str(),
+                        "r");
+  int rootPage = 0;
+  if (query == nullptr || std::fscanf(query, "%d", &rootPage) != 1) rootPage = 0;
+  if (query != nullptr) ::pclose(query);
+  if (rootPage < 2) GTEST_SKIP() << "the sqlite3 program is not installed";
+  {
+    std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+    file.seekp(static_cast<std::streamoff>(rootPage - 1) * 4096 + 8);
+    const std::string junk(4000, '\x5A');
+    file.write(junk.data(), static_cast<std::streamsize>(junk.size()));
+  }
+  const std::string before = [&] {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }();
+
+  messages.Expect(u"The Quidora program cannot continue !");
+  StartOutcome outcome = StartOutcome::Running;
+  auto session = Start({240, 320}, &outcome);
+  EXPECT_EQ(session, nullptr);
+  EXPECT_EQ(outcome, StartOutcome::Failed);
+  EXPECT_NE(errors.str().find("quidora: " + path + ": "), std::string::npos) << errors.str();
+  EXPECT_NE(errors.str().find("cannot be read"), std::string::npos) << errors.str();
+  std::ifstream after(path, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(after), {}), before);
 }
 
 TEST_F(ShellTest, ExitCommandClosesThroughTheExitSequence) {

@@ -7,6 +7,7 @@
 #include "store/database_layout.h"
 #include "store/loading.h"
 #include "store/record_writes.h"
+#include "store/store_messages.h"
 #include "store_fixture.h"
 
 namespace quidora::testing {
@@ -186,6 +187,10 @@ TEST_F(StoreTest, ARefusedVolumeIsNamedWithWhatIsWrongAndLeftAlone) {
     const std::string after((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_EQ(after, bytes);
   }
+  // A full disk names the file it could not write, as every other refusal names its file.
+  EXPECT_EQ(VolumeRefusalText(platform::VolumeProblem::NoSpace, VolumeFile()),
+            u"Error during building database: " + file +
+                u" cannot be written: no space left on the disk");
 }
 
 TEST_F(StoreTest, UnreadableAccountsStopTheStartWithTheirName) {

@@ -10,7 +10,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWindow>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
 #include <cstdlib>
+#include <filesystem>
+#include <functional>
 #include <vector>
 
 #include "platform/ui/desktop_zoom.h"
@@ -121,6 +126,44 @@ TEST(DesktopFileTest, TheZoomIsRememberedBesideOtherLinesAndADamagedFileFallsBac
   }
   ASSERT_TRUE(ui::RememberZoom(path, 4));
   EXPECT_EQ(ui::ReadRememberedZoom(path), 4);
+
+  // Written unreadable, it is replaced by a file that can be read back (else every start
+  // would ask for the zoom again).
+  ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::WriteOwner));
+  ASSERT_TRUE(ui::RememberZoom(path, 3));
+  EXPECT_TRUE(QFile::permissions(path) & QFileDevice::ReadOwner);
+  EXPECT_EQ(ui::ReadRememberedZoom(path), 3);
+
+  // Anything but a regular file under the name is neither read (a FIFO would block the start,
+  // /dev/zero never ends) nor replaced (a link to a device would make the device a file).
+  const std::string name = path.toStdString();
+  const auto replaceWith = [&](const std::function<int()>& make) {
+    std::filesystem::remove(name);
+    ASSERT_EQ(make(), 0);
+  };
+  const auto leftAlone = [&](std::filesystem::file_type type) {
+    EXPECT_EQ(ui::ReadRememberedZoom(path), std::nullopt);
+    EXPECT_FALSE(ui::RememberZoom(path, 2));
+    EXPECT_EQ(std::filesystem::symlink_status(name).type(), type);
+  };
+  replaceWith([&] { return ::mkfifo(name.c_str(), 0600); });
+  leftAlone(std::filesystem::file_type::fifo);
+  replaceWith([&] { return ::symlink("/dev/zero", name.c_str()); });
+  leftAlone(std::filesystem::file_type::symlink);
+  const std::string node = home.path().toStdString() + "/null";
+  if (::mknod(node.c_str(), S_IFCHR | 0666, ::makedev(1, 3)) == 0) {  // root only
+    replaceWith([&] { return ::symlink(node.c_str(), name.c_str()); });
+    leftAlone(std::filesystem::file_type::symlink);
+    EXPECT_EQ(std::filesystem::status(node).type(), std::filesystem::file_type::character);
+  }
+  std::filesystem::remove(name);
+
+  // A copy started for a new zoom is handed it once, whatever the file holds.
+  ui::HandOverZoom(3);
+  EXPECT_EQ(ui::TakeHandedOverZoom(), 3);
+  EXPECT_EQ(ui::TakeHandedOverZoom(), std::nullopt) << "forgotten once taken";
+  ui::HandOverZoom(9);
+  EXPECT_EQ(ui::TakeHandedOverZoom(), 4);
 
   // About 70 % of the available height: 2 on a 1080-line desktop, 3 on 1440, never beyond 1..4.
   EXPECT_EQ(ui::FittingZoom(1040, 320), 2);
