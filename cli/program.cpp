@@ -8,6 +8,7 @@
 #include "cli/commands.h"
 #include "cli/export_command.h"
 #include "cli/help_text.h"
+#include "cli/import_command.h"
 #include "cli/report.h"
 #include "platform/clock.h"
 #include "platform/volume_reader.h"
@@ -45,6 +46,11 @@ std::string WhyRefused(const platform::VolumeReader::OpenResult& opened,
 
 int RunProgram(std::span<const std::string_view> args, const platform::EnvironmentLookup& env,
                std::ostream& out, std::ostream& err) {
+  // The one command that writes has a command line of its own.
+  if (!args.empty() && args.front() == "import") {
+    const platform::SystemClock clock;
+    return RunImport(args.subspan(1), env, clock, out, err);
+  }
   const ParsedArguments parsed = ParseArguments(args);
   if (!parsed.request) {
     return Tell(err, kExitRefused, parsed.error + "\nTry \"quidora-cli --help\".");
