@@ -102,6 +102,15 @@ std::u16string_view FieldText(const CsvRow& row, const std::optional<Place>& pla
   return field != nullptr ? TrimSpaces(*field) : std::u16string_view();
 }
 
+// A bank's field on several lines is one line of text in a memo.
+std::u16string OnOneLine(std::u16string_view text) {
+  std::u16string line(text);
+  for (char16_t& unit : line) {
+    if (unit == u'\r' || unit == u'\n' || unit == u'\t') unit = u' ';
+  }
+  return line;
+}
+
 // The amount as written without the spaces some banks group digits with.
 std::u16string WithoutSpaces(std::u16string_view text) {
   std::u16string kept;
@@ -185,6 +194,7 @@ std::vector<Problem> ParseMappedCsv(std::string_view bytes, const ParseOptions& 
     record.memo.assign(payee);
     if (!payee.empty() && !memo.empty()) record.memo.push_back(u' ');
     record.memo.append(memo);
+    record.memo = OnOneLine(record.memo);
     take(record);
     return true;
   });

@@ -38,14 +38,9 @@ std::u16string CleanCategoryName(std::u16string_view text) {
 }
 
 FittedMemo FitMemo(std::u16string_view text) {
-  std::u16string flat(text);
-  for (char16_t& unit : flat) {
-    if (unit == u'\r' || unit == u'\n' || unit == u'\t') unit = u' ';
-  }
-  const std::u16string_view trimmed = TrimSpaces(flat);
   FittedMemo fitted;
-  fitted.cut = trimmed.size() > kMemoLimit;
-  fitted.memo = std::u16string(TrimSpaces(trimmed.substr(0, CutPoint(trimmed, kMemoLimit))));
+  fitted.cut = text.size() > kMemoLimit;
+  fitted.memo = std::u16string(text.substr(0, CutPoint(text, kMemoLimit)));
   return fitted;
 }
 

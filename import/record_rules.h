@@ -26,9 +26,9 @@ inline constexpr std::size_t kAccountLimit = 15;
 // when nothing usable is left.
 std::u16string CleanCategoryName(std::u16string_view text);
 
-// The memo as the record keeps it: line breaks and tabs become spaces, the ends are trimmed of
-// spaces as the dialog trims them, and the text is cut to the limit (never inside a
-// character). `cut` tells whether anything was lost.
+// The memo cut to the limit (never inside a character); `cut` tells whether anything was lost.
+// Nothing else changes: a memo read back from an export keeps its spaces and line breaks, so
+// that exporting it again gives the same bytes.
 struct FittedMemo {
   std::u16string memo;
   bool cut = false;
