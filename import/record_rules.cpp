@@ -40,7 +40,12 @@ std::u16string CleanCategoryName(std::u16string_view text) {
 FittedMemo FitMemo(std::u16string_view text) {
   FittedMemo fitted;
   fitted.cut = text.size() > kMemoLimit;
-  fitted.memo = std::u16string(text.substr(0, CutPoint(text, kMemoLimit)));
+  std::u16string_view kept = text.substr(0, CutPoint(text, kMemoLimit));
+  // A cut that ends on a space would leave it dangling at the memo's end.
+  if (fitted.cut) {
+    while (!kept.empty() && kept.back() == u' ') kept.remove_suffix(1);
+  }
+  fitted.memo = std::u16string(kept);
   return fitted;
 }
 

@@ -26,7 +26,8 @@ inline constexpr std::size_t kAccountLimit = 15;
 // when nothing usable is left.
 std::u16string CleanCategoryName(std::u16string_view text);
 
-// The memo cut to the limit (never inside a character); `cut` tells whether anything was lost.
+// The memo cut to the limit (never inside a character, and without spaces left at the cut);
+// `cut` tells whether anything was lost.
 // Nothing else changes: a memo read back from an export keeps its spaces and line breaks, so
 // that exporting it again gives the same bytes.
 struct FittedMemo {
