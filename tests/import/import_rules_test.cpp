@@ -21,7 +21,7 @@ TEST(ImportRulesTest, CategoryNamesAndMemosAreCleanedAsTheDialogsKeepThem) {
   EXPECT_EQ(import::CleanCategoryName(u"&&&"), u"");
   EXPECT_EQ(import::CleanCategoryName(u""), u"");
 
-  EXPECT_EQ(import::FitMemo(u"  two\r\nlines\tand a tab ").memo, u"two  lines and a tab");
+  EXPECT_EQ(import::FitMemo(u" \"two\"\nlines ").memo, u" \"two\"\nlines ");
   EXPECT_FALSE(import::FitMemo(u"123456789012345678901234567890").cut);
   const import::FittedMemo cut = import::FitMemo(u"12345678901234567890123456789\U0001F600");
   EXPECT_TRUE(cut.cut);
