@@ -76,7 +76,8 @@ void PlanBuilder::Add(RawRecord& record) {
   bool usable = true;
   const AmountReading amount = ReadAmount(record.amountText, record.grouping);
   if (amount.check != AmountCheck::Accepted) {
-    plan_.problems.push_back({record.line, "amount", AmountProblem(amount.check)});
+    plan_.problems.push_back({record.amountLine != 0 ? record.amountLine : record.line, "amount",
+                              AmountProblem(amount.check)});
     usable = false;
   }
   std::optional<std::uint32_t> category = CategoryOf(CleanCategoryName(record.category));

@@ -18,6 +18,7 @@ enum class FileFormat : std::uint8_t { Own, Ofx, Qif, Csv };
 
 struct RawRecord {
   std::uint32_t line = 0;  // the record's first line in the file, from 1
+  std::uint32_t amountLine = 0;  // the amount's own line, where a record spans several
   SystemTime date;
   bool negative = false;     // an expense
   std::u16string amountText;  // digits and symbols, no sign

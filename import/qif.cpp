@@ -175,6 +175,7 @@ std::vector<Problem> ParseQif(std::string_view bytes, const ParseOptions& option
       case u'T':
       case u'U':
         amount = std::u16string(value);
+        record.amountLine = number;
         break;
       case u'L':
         record.category = CategoryOfQif(value);
