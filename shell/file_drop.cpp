@@ -16,7 +16,7 @@
 #include "platform/ui/wait_cursor.h"
 #include "platform/utf8.h"
 #include "shell/main_window.h"
-#include "shell/program.h"
+#include "program/program.h"
 
 namespace quidora {
 

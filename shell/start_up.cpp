@@ -13,7 +13,7 @@
 #include "platform/ui/wait_cursor.h"
 #include "resources/strings/string_table.h"
 #include "shell/main_window.h"
-#include "shell/program.h"
+#include "program/program.h"
 #include "shell/user_notice.h"
 #include "store/databases.h"
 #include "store/loading.h"

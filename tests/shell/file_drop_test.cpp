@@ -13,7 +13,7 @@
 #include "shell/file_drop.h"
 #include "shell/main_window.h"
 #include "shell/money_list_view.h"
-#include "shell/program.h"
+#include "program/program.h"
 #include "shell_fixture.h"
 
 namespace quidora::testing {
