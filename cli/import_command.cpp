@@ -304,7 +304,7 @@ int RunImport(std::span<const std::string_view> args, const platform::Environmen
     }
   }
 
-  const std::optional<std::string> bytes = ReadWholeFile(request.file, error);
+  std::optional<std::string> bytes = ReadWholeFile(request.file, error);
   if (!bytes) return tell(kExitRefused, error);
   const FileFormat format = request.parse.format.value_or(import::DetectFormat(*bytes));
   if (format == FileFormat::Ofx && !defaultCategory) {
@@ -348,7 +348,9 @@ int RunImport(std::span<const std::string_view> args, const platform::Environmen
   import::PlannedFile planned =
       import::PlanFile(request.file, *bytes, planRequest, state.categories,
                        std::span<const MoneyRecord>(state.existing.begin(), state.existing.end()));
+  // Neither the file nor the account's records are needed any more: the write has the room.
   state.existing.Clear();
+  bytes.reset();
   const import::ImportPlan& plan = planned.plan;
   if (!plan.Usable()) {
     std::ostringstream list;

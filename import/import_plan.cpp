@@ -4,6 +4,7 @@
 
 #include "core/amount_text.h"
 #include "core/unicode_text.h"
+#include "import/date_reading.h"
 #include "import/record_rules.h"
 
 namespace quidora::import {
@@ -94,13 +95,12 @@ void PlanBuilder::Add(RawRecord& record) {
   FittedMemo memo = FitMemo(record.memo);
   PlannedRecord planned;
   planned.line = record.line;
-  planned.date = record.date;
-  planned.type = record.negative ? kExpense : kIncome;
+  planned.dateNumber = DateNumberOf(record.date).value_or(0);
+  planned.type = static_cast<std::uint8_t>(record.negative ? kExpense : kIncome);
   planned.amount = amount.cents;
   planned.category = *category;
   if (!keepDuplicates_ && !existing_.empty()) {
-    const auto found = existing_.find(DuplicateKey(DateNumberOf(record.date).value_or(0),
-                                                   planned.type, planned.amount,
+    const auto found = existing_.find(DuplicateKey(planned.dateNumber, planned.type, planned.amount,
                                                    plan_.categoryNames[*category], memo.memo));
     if (found != existing_.end() && found->second > 0) {
       --found->second;
@@ -109,9 +109,16 @@ void PlanBuilder::Add(RawRecord& record) {
     }
   }
   if (memo.cut) ++plan_.memosCut;
-  planned.memo = std::move(memo.memo);
+  planned.memoStart = static_cast<std::uint32_t>(plan_.memos.size());
+  planned.memoLength = static_cast<std::uint8_t>(memo.memo.size());
+  plan_.memos += memo.memo;
   (planned.type == kIncome ? plan_.income : plan_.expense) += planned.amount;
   plan_.records.push_back(std::move(planned));
+}
+
+SystemTime ImportPlan::DateOf(const PlannedRecord& record) {
+  const auto number = static_cast<int>(record.dateNumber);
+  return CalendarDate(number / 10000, number / 100 % 100, number % 100).value_or(SystemTime{});
 }
 
 void PlanBuilder::AddProblems(std::span<const Problem> problems) {

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <span>
 #include <string>
@@ -22,17 +23,23 @@
 
 namespace quidora::import {
 
+// Small, so that a plan of a million records stays small: the memo lives in the plan's memo
+// text, the date as its date number.
 struct PlannedRecord {
   std::uint32_t line = 0;
-  SystemTime date;
-  std::uint32_t type = kExpense;
-  std::int32_t amount = 0;      // cents, 0.01 to 1,000,000.00
-  std::uint32_t category = 0;   // index into ImportPlan::categoryNames
-  std::u16string memo;
+  std::uint32_t dateNumber = 0;  // yyyymmdd of a real calendar date
+  std::int32_t amount = 0;       // cents, 0.01 to 1,000,000.00
+  std::uint32_t category = 0;    // index into ImportPlan::categoryNames
+  std::uint32_t memoStart = 0;   // where the memo starts in ImportPlan::memos
+  std::uint8_t memoLength = 0;   // at most the memo limit
+  std::uint8_t type = kExpense;
 };
 
 struct ImportPlan {
-  std::vector<PlannedRecord> records;         // to add, in the order of the file
+  // To add, in the order of the file. A deque grows without moving what it holds, so a large
+  // plan never needs room for two copies of itself.
+  std::deque<PlannedRecord> records;
+  std::u16string memos;                       // every planned memo, one after another
   std::vector<std::u16string> categoryNames;  // every category the records name
   std::vector<std::u16string> newCategories;  // those not in the category list, first seen first
   std::size_t duplicates = 0;
@@ -42,6 +49,11 @@ struct ImportPlan {
   std::vector<Problem> problems;  // any problem: nothing may be added
 
   bool Usable() const { return problems.empty(); }
+  std::u16string_view MemoOf(const PlannedRecord& record) const {
+    return std::u16string_view(memos).substr(record.memoStart, record.memoLength);
+  }
+  // The calendar date of the record, as a date picker gives it.
+  static SystemTime DateOf(const PlannedRecord& record);
 };
 
 class PlanBuilder {

@@ -58,13 +58,13 @@ std::optional<std::uint32_t> WriteImport(Databases& store, const ImportPlan& pla
     if (store.BatchBroken()) break;
     // As the transaction dialog fills the work record before the main window adds it.
     work.Reset();
-    work.SetDate(planned.date);
+    work.SetDate(ImportPlan::DateOf(planned));
     work.amount = planned.amount;
     work.SetAmount(planned.amount);
     work.type = planned.type;
     work.SetCategory(plan.categoryNames[planned.category]);
     work.accountKey = accountKey;
-    work.SetMemo(planned.memo);
+    work.SetMemo(plan.MemoOf(planned));
     std::uint32_t newKey = 0;
     if (!AddMoneyRecord(store, work, newKey, ui)) break;
   }

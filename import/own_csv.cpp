@@ -5,37 +5,53 @@
 
 #include "import/date_reading.h"
 #include "import/text_decoding.h"
+#include "platform/code_page.h"
 #include "resources/strings/string_table.h"
 
 namespace quidora::import {
 
 namespace {
 
-constexpr std::u16string_view kLineEnd = u"\r\n";
 constexpr std::u16string_view kFieldBreak = u"\",\"";
 
 std::u16string HeadingStart() {
   return u"\"" + std::u16string(LoadString(StringId::CsvReportDate)) + u" ";
 }
 
-// Walks the lines of the text with their numbers.
+// Walks the lines of the file with their numbers, each decoded on its own: a large file is
+// never held twice, as bytes and as text.
 class Lines {
  public:
-  explicit Lines(std::u16string_view text) : text_(text) {}
+  Lines(std::string_view bytes, bool unicode) : bytes_(bytes), unicode_(unicode) {}
   bool Next(std::u16string_view& line, std::uint32_t& number) {
-    if (at_ >= text_.size()) return false;
-    const std::size_t end = text_.find(kLineEnd, at_);
-    const std::size_t stop = end == std::u16string_view::npos ? text_.size() : end;
-    line = text_.substr(at_, stop - at_);
-    at_ = end == std::u16string_view::npos ? text_.size() : end + kLineEnd.size();
+    if (at_ >= bytes_.size()) return false;
+    std::size_t end = std::string_view::npos;
+    if (unicode_) {
+      for (std::size_t i = at_; i + 3 < bytes_.size(); i += 2) {
+        if (bytes_[i] == '\r' && bytes_[i + 1] == '\0' && bytes_[i + 2] == '\n' && bytes_[i + 3] == '\0') {
+          end = i;
+          break;
+        }
+      }
+    } else {
+      end = bytes_.find("\r\n", at_);
+    }
+    const std::size_t stop = end == std::string_view::npos ? bytes_.size() : end;
+    const std::string_view raw = bytes_.substr(at_, stop - at_);
+    text_ = unicode_ ? DecodeText(raw, TextEncoding::Utf16Le).value_or(std::u16string())
+                     : platform::DecodeWindows1252(raw);
+    line = text_;
+    at_ = end == std::string_view::npos ? bytes_.size() : end + (unicode_ ? 4 : 2);
     number = ++number_;
     return true;
   }
 
  private:
-  std::u16string_view text_;
+  std::string_view bytes_;
+  bool unicode_;
   std::size_t at_ = 0;
   std::uint32_t number_ = 0;
+  std::u16string text_;
 };
 
 struct Fields {
@@ -83,6 +99,7 @@ struct Evidence {
   bool dayFirst = false;    // a first number above 12
   bool monthFirst = false;  // a second number above 12
   std::optional<std::uint32_t> notation;
+  std::size_t records = 0;
   void See(std::u16string_view date) {
     const std::optional<DateParts> parts = SplitDate(date);
     if (!parts) return;
@@ -119,24 +136,23 @@ std::vector<Problem> ParseOwnTransactions(std::string_view bytes, const ParseOpt
                                           const std::function<void(RawRecord&)>& take) {
   std::vector<Problem> problems;
   const bool unicode = LooksLikeUtf16Le(bytes);
-  const std::optional<std::u16string> decoded =
-      DecodeText(bytes, unicode ? TextEncoding::Utf16Le : TextEncoding::Windows1252);
-  if (!decoded) {
+  if (unicode && bytes.size() % 2 != 0) {
     problems.push_back({0, "", "UTF-16 text with an odd number of bytes: the file is cut short"});
     return problems;
   }
-  const std::u16string_view text = *decoded;
+  if (unicode && bytes.starts_with("\xFF\xFE")) bytes.remove_prefix(2);
 
   // First pass: what the data decide.
   Evidence evidence;
   {
-    Lines lines(text);
+    Lines lines(bytes, unicode);
     std::u16string_view line;
     std::uint32_t number = 0;
     while (lines.Next(line, number)) {
       if (number == 1) {
         evidence.See(ReportDateOf(line));
       } else if (number > 2) {
+        ++evidence.records;
         if (const std::optional<Fields> fields = SplitRecordLine(line)) {
           evidence.See(fields->date);
           evidence.SeeAmount(fields->amount);
@@ -145,7 +161,8 @@ std::vector<Problem> ParseOwnTransactions(std::string_view bytes, const ParseOpt
     }
   }
   std::optional<std::uint32_t> dateForm = options.dateForm;
-  if (!dateForm && evidence.separator) {
+  // A file without records has nothing to read, whatever its report date leaves open.
+  if (!dateForm && evidence.separator && evidence.records > 0) {
     const bool dash = *evidence.separator == u'-';
     if (evidence.dayFirst && evidence.monthFirst) {
       problems.push_back({0, "date", "some dates are day-month and others month-day"});
@@ -165,7 +182,7 @@ std::vector<Problem> ParseOwnTransactions(std::string_view bytes, const ParseOpt
   const char16_t separator = dateForm && (*dateForm == 1 || *dateForm == 3) ? u'/' : u'-';
   const bool dayFirst = !dateForm || *dateForm <= 1;
 
-  Lines lines(text);
+  Lines lines(bytes, unicode);
   std::u16string_view line;
   std::uint32_t number = 0;
   RawRecord record;

@@ -168,11 +168,12 @@ ChildResult ImportInChild(const fs::path& file, const import::ParseOptions& pars
       selection.accountKey = accountKey;
       reader.ReadMoneyRecords(existing, selection);
     }
-    const std::string bytes = ReadBytes(file);
+    std::string bytes = ReadBytes(file);
     import::PlanRequest request{parse, std::u16string(u"Imported"), false};
     import::PlannedFile planned = import::PlanFile(file.string(), bytes, request, categories,
                                                    {existing.begin(), existing.end()});
     existing.Clear();
+    bytes = std::string();
     if (!planned.plan.Usable()) Fail("the file has problems: " + planned.plan.problems.front().message);
     if (!planned.plan.records.empty()) {
       Databases store(volume, clock);

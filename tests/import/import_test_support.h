@@ -32,10 +32,10 @@ inline import::PlannedFile PlanBytes(const std::string& bytes, import::PlanReque
 
 // One planned record as "date number|+/-cents|category|memo", easy to compare whole.
 inline std::string Describe(const import::ImportPlan& plan, const import::PlannedRecord& record) {
-  return std::to_string(DateNumberOf(record.date).value_or(0)) + "|" +
+  return std::to_string(record.dateNumber) + "|" +
          (record.type == kIncome ? "+" : "-") + std::to_string(record.amount) + "|" +
          platform::Utf16ToUtf8Lenient(plan.categoryNames[record.category]) + "|" +
-         platform::Utf16ToUtf8Lenient(record.memo);
+         platform::Utf16ToUtf8Lenient(plan.MemoOf(record));
 }
 
 inline std::vector<std::string> DescribeAll(const import::ImportPlan& plan) {

@@ -60,6 +60,11 @@ TEST(OwnCsvTest, WhatTheDataLeaveOpenIsAskedForAndTwoDigitYearsStayWithinFiftyYe
               ElementsAre("f: date: the dates could be day-month or month-day: give --date-form "
                           "(1 dd/mm/yy or 3 mm/dd/yy)"));
 
+  // Without records there is nothing to ask.
+  const import::ImportPlan empty = PlanBytes(Exported({}, kExportAscii, 3, 0, {2026, 12, 0, 9, 0, 0, 0, 0})).plan;
+  EXPECT_TRUE(empty.Usable());
+  EXPECT_TRUE(empty.records.empty());
+
   import::PlanRequest request;
   request.parse.dateForm = 3;
   // In 2026, 77 is 1977 and 75 is 2075.
