@@ -3,14 +3,15 @@
 namespace quidora::import {
 
 std::optional<std::uint32_t> ReadCsvRows(std::u16string_view text, char16_t delimiter,
-                                         const std::function<bool(CsvRow&)>& take) {
+                                         const std::function<bool(CsvRow&)>& take,
+                                         std::uint32_t firstLine) {
   CsvRow row;
   std::u16string field;
-  std::uint32_t line = 1;
+  std::uint32_t line = firstLine;
   std::uint32_t quoteLine = 0;
   bool quoted = false;
   bool rowStarted = false;
-  row.line = 1;
+  row.line = firstLine;
   auto endField = [&] {
     row.fields.push_back(std::move(field));
     field.clear();
@@ -64,6 +65,40 @@ std::optional<std::uint32_t> ReadCsvRows(std::u16string_view text, char16_t deli
   if (quoted) return quoteLine;
   endRow();
   return std::nullopt;
+}
+
+void ForEachCsvPiece(std::string_view bytes, char delimiter, std::size_t pieceSize,
+                     const std::function<bool(std::string_view, std::uint32_t)>& take) {
+  std::uint32_t line = 1;
+  std::size_t start = 0;
+  bool quoted = false;
+  bool fieldEmpty = true;  // as ReadCsvRows: a quote opens a field only at its start
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const char c = bytes[i];
+    if (quoted) {
+      if (c == '"') {
+        if (i + 1 < bytes.size() && bytes[i + 1] == '"') {
+          ++i;
+        } else {
+          quoted = false;
+        }
+      }
+      continue;
+    }
+    if (c == '\n' || c == '\r' || c == delimiter) {
+      fieldEmpty = true;
+      if (c == '\n' && i + 1 - start >= pieceSize) {
+        const std::string_view piece = bytes.substr(start, i + 1 - start);
+        if (!take(piece, line)) return;
+        for (const char b : piece) line += b == '\n' ? 1 : 0;
+        start = i + 1;
+      }
+      continue;
+    }
+    if (c == '"' && fieldEmpty) quoted = true;
+    fieldEmpty = false;
+  }
+  if (start < bytes.size() || start == 0) take(bytes.substr(start), line);
 }
 
 }  // namespace quidora::import

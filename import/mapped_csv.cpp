@@ -15,6 +15,8 @@ namespace quidora::import {
 
 namespace {
 
+constexpr std::size_t kPieceBytes = 1 << 20;
+
 enum Role : std::size_t { kDate, kAmount, kDebit, kCredit, kCategory, kMemo, kPayee, kRoles };
 constexpr std::array<std::string_view, kRoles> kRoleNames = {
     "date", "amount", "debit", "credit", "category", "memo", "payee"};
@@ -133,17 +135,12 @@ std::vector<Problem> ParseMappedCsv(std::string_view bytes, const ParseOptions& 
   std::optional<Mapping> mapping = ReadMapping(csv.columns, problems);
   if (!mapping) return problems;
   const std::uint32_t grouping = csv.decimal == u',' ? kGroupingCommaDecimal : kGroupingDotDecimal;
-  const std::optional<std::u16string> text = DecodeText(bytes, csv.encoding.value_or(TextEncoding::Utf8));
-  if (!text) {
-    problems.push_back({0, "", csv.encoding ? "the bytes do not fit the encoding given by --encoding"
-                                            : "not UTF-8 text: give --encoding cp1252 or utf-16le"});
-    return problems;
-  }
+  const TextEncoding encoding = csv.encoding.value_or(TextEncoding::Utf8);
   const std::uint32_t skip = mapping->needsHeading && csv.skip == 0 ? 1 : csv.skip;
 
   std::uint32_t rowNumber = 0;
   RawRecord record;
-  const std::optional<std::uint32_t> openQuote = ReadCsvRows(*text, csv.delimiter, [&](CsvRow& row) {
+  const auto takeRow = [&](CsvRow& row) {
     ++rowNumber;
     if (rowNumber <= skip) {
       if (rowNumber == skip && mapping->needsHeading) {
@@ -197,7 +194,31 @@ std::vector<Problem> ParseMappedCsv(std::string_view bytes, const ParseOptions& 
     record.memo = OnOneLine(record.memo);
     take(record);
     return true;
-  });
+  };
+
+  // A large file is decoded a piece at a time: it is never held as bytes and as text at once.
+  std::optional<std::uint32_t> openQuote;
+  bool decoded = true;
+  const auto readPiece = [&](std::string_view piece, std::uint32_t firstLine) {
+    const std::optional<std::u16string> text = DecodeText(piece, encoding);
+    if (!text) {
+      decoded = false;
+      return false;
+    }
+    openQuote = ReadCsvRows(*text, csv.delimiter, takeRow, firstLine);
+    return !openQuote;
+  };
+  if (encoding == TextEncoding::Utf16Le) {
+    readPiece(bytes, 1);
+  } else {
+    if (encoding == TextEncoding::Utf8 && bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
+    ForEachCsvPiece(bytes, static_cast<char>(csv.delimiter), kPieceBytes, readPiece);
+  }
+  if (!decoded) {
+    problems.push_back({0, "", csv.encoding ? "the bytes do not fit the encoding given by --encoding"
+                                            : "not UTF-8 text: give --encoding cp1252 or utf-16le"});
+    return problems;
+  }
   if (openQuote) {
     problems.push_back({*openQuote, "", "a quoted field opened here is never closed"});
   }

@@ -90,6 +90,18 @@ TEST(ImportRulesTest, CsvRowsFollowRfc4180) {
                                 std::pair<std::uint32_t, std::vector<std::u16string>>{3, {u"two\r\nlines", u"", u"x"}},
                                 std::pair<std::uint32_t, std::vector<std::u16string>>{5, {u"y"}}));
   EXPECT_EQ(import::ReadCsvRows(u"a\n\"open,\nb", u',', take), 2u);
+
+  // Pieces end after a line feed outside quotes, and know their first line.
+  std::vector<std::pair<std::string, std::uint32_t>> pieces;
+  import::ForEachCsvPiece("a,b\n\"x\ny\",\"\"\"\nq\"\nc\nd", ',', 2,
+                          [&](std::string_view piece, std::uint32_t line) {
+                            pieces.emplace_back(piece, line);
+                            return true;
+                          });
+  EXPECT_THAT(pieces, ElementsAre(std::pair<std::string, std::uint32_t>{"a,b\n", 1},
+                                  std::pair<std::string, std::uint32_t>{"\"x\ny\",\"\"\"\nq\"\n", 2},
+                                  std::pair<std::string, std::uint32_t>{"c\n", 5},
+                                  std::pair<std::string, std::uint32_t>{"d", 6}));
 }
 
 TEST(ImportRulesTest, MappedCsvRefusesWhatItCannotRead) {
