@@ -8,8 +8,10 @@ namespace quidora::cli {
 inline constexpr std::string_view kHelpText =
     R"(Usage: quidora-cli COMMAND [OPTIONS]
 
-Reads the Quidora store (the device program's data); the reading commands never
-change it and may run while the device program runs.
+Reads the Quidora store (the device program's data). The reading commands
+(accounts, categories, records, export) never change it and may run while the
+device program runs; import, backup and restore write, and refuse while the
+device program runs.
 
 Commands:
   accounts [--from DATE] [--to DATE]
@@ -28,6 +30,27 @@ Commands:
       text); --date-form 0..3 picks dd-mm-yy, dd/mm/yy, mm-dd-yy or mm/dd/yy
       (default 0); --grouping 1 writes 1.234,56 instead of 1,234.56.
 
+  import FILE --account NAME [options]
+      Adds the records of FILE to the account, all or none: this program's
+      transactions file (either encoding, any date form), OFX/QFX, QIF, or any
+      CSV with --columns. Records already in the account are skipped.
+      --dry-run             check and tell what would be added; write nothing
+      --create-account      make the account (and a store) when there is none
+      --category NAME       for records without one (required for OFX)
+      --keep-duplicates     add records equal to ones already there
+      --format quidora|ofx|qfx|qif|csv   instead of reading it from the file
+      --date-form 0..3, --notation 0|1   transactions file whose dates or
+                            amounts do not tell
+      --date-order dmy|mdy|ymd           QIF dates that do not tell
+      --columns LIST        CSV: date,amount,debit,credit,category,memo,payee
+                            or - per column, or ROLE=N / ROLE=HEADING
+      --date-format F       CSV: %d %m %Y %y %b (default %Y-%m-%d)
+      --decimal . or ,      CSV and QIF amounts
+      --delimiter C         CSV: , (default) ; tab ...
+      --skip N              CSV: lines before the records
+      --encoding utf-8|utf-16le|cp1252   CSV (default utf-8)
+      Two-digit years fall within 50 years of today.
+
 Options of accounts, categories and records:
   --from DATE, --to DATE
       Dates written YYYY-MM-DD; both days are included. Without them the range
@@ -40,9 +63,11 @@ Options of accounts, categories and records:
 The store is QUIDORA_HOME/objectstore.db when QUIDORA_HOME is set, else
 $XDG_DATA_HOME/quidora/objectstore.db (~/.local/share/quidora/objectstore.db).
 
-Exit status: 0 done; 1 a wrong command line, an unknown account or a sum beyond
-the largest amount possible; 2 the store is missing, damaged, of a later
-version of Quidora, or cannot be read.
+Exit status: 0 done; 1 a wrong command line, an unknown account, a sum beyond
+the largest amount possible, or a file that cannot be imported (its first 20
+problems are listed); 2 the store is missing, damaged, of a later version of
+Quidora, or cannot be read or written; 3 the device program runs on the data
+folder (import only). A refused import leaves the store exactly as it was.
 )";
 
 }  // namespace quidora::cli

@@ -12,6 +12,7 @@
 #include "cli/commands.h"
 #include "cli/export_command.h"
 #include "cli/help_text.h"
+#include "cli/import_command.h"
 #include "cli/report.h"
 #include "platform/clock.h"
 #include "platform/volume_reader.h"
@@ -90,6 +91,11 @@ int RunProgram(std::span<const std::string_view> args, const platform::Environme
   if (!args.empty() && IsBackupCommand(args.front())) {
     const platform::SystemClock clock;
     return RunBackupCommand(args, env, clock, out, err);
+  }
+  // Import writes too and has a command line of its own.
+  if (!args.empty() && args.front() == "import") {
+    const platform::SystemClock clock;
+    return RunImport(args.subspan(1), env, clock, out, err);
   }
   const ParsedArguments parsed = ParseArguments(args);
   if (!parsed.request) {

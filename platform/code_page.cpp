@@ -29,6 +29,17 @@ char Windows1252Byte(char16_t unit) {
   return ByteFor(unit);
 }
 
+std::u16string DecodeWindows1252(std::string_view bytes) {
+  std::u16string text;
+  text.reserve(bytes.size());
+  for (const char byte : bytes) {
+    const auto value = static_cast<unsigned char>(byte);
+    const bool special = value >= 0x80 && value < 0xA0 && kHighControls[value - 0x80] != 0;
+    text.push_back(special ? kHighControls[value - 0x80] : static_cast<char16_t>(value));
+  }
+  return text;
+}
+
 std::string EncodeWindows1252(std::u16string_view text) {
   std::string bytes;
   bytes.reserve(text.size());

@@ -13,4 +13,8 @@ std::string EncodeWindows1252(std::u16string_view text);
 // The byte of one 16-bit unit, as EncodeWindows1252 writes it.
 char Windows1252Byte(char16_t unit);
 
+// The text of Windows-1252 bytes: the inverse of EncodeWindows1252 for every byte it writes
+// (the five bytes the code page leaves undefined read as the C1 controls of their value).
+std::u16string DecodeWindows1252(std::string_view bytes);
+
 }  // namespace quidora::platform

@@ -17,6 +17,7 @@
 #include "shell/command_ids.h"
 #include "shell/command_states.h"
 #include "shell/desktop_keys.h"
+#include "shell/file_drop.h"
 #include "shell/exit_sequence.h"
 #include "shell/main_menu.h"
 #include "shell/money_list_model.h"
@@ -59,6 +60,7 @@ bool MainWindow::Create() {
   view_ = new AccountView(program_);
   screen.SetMainView(view_);
   InstallDesktopKeys(program_, *this);
+  InstallFileDrop(program_, *this);
   connect(view_, &AccountView::AccountChosen, this, &MainWindow::OnAccountChosen);
   connect(&view_->Chooser(), &AccountChooser::PopupOpening, this,
           [this] { program_.screen.Panel().Lower(); });

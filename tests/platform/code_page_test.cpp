@@ -23,5 +23,15 @@ TEST(CodePageTest, EveryUnitGivesOneByteSoLengthsMatch) {
   EXPECT_EQ(EncodeWindows1252(std::u16string(u"a\0b", 3)), std::string("a\0b", 3));
 }
 
+TEST(CodePageTest, DecodingGivesBackEveryByteTheEncoderWrites) {
+  for (int value = 0; value < 256; ++value) {
+    const std::string byte(1, static_cast<char>(value));
+    const std::u16string text = DecodeWindows1252(byte);
+    ASSERT_EQ(text.size(), 1u);
+    EXPECT_EQ(EncodeWindows1252(text), byte) << value;
+  }
+  EXPECT_EQ(DecodeWindows1252("\x80 caf\xE9 \x9F"), u"\x20AC caf\x00E9 \x0178");
+}
+
 }  // namespace
 }  // namespace quidora::platform
