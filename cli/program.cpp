@@ -11,6 +11,7 @@
 #include "cli/report.h"
 #include "platform/clock.h"
 #include "platform/volume_reader.h"
+#include "quidora_version.h"
 #include "store/store_reader.h"
 
 namespace quidora::cli {
@@ -45,6 +46,11 @@ std::string WhyRefused(const platform::VolumeReader::OpenResult& opened,
 
 int RunProgram(std::span<const std::string_view> args, const platform::EnvironmentLookup& env,
                std::ostream& out, std::ostream& err) {
+  if (args.size() == 1 && args[0] == "--version") {
+    out << kName << ' ' << kVersionText << '\n';
+    out.flush();
+    return out ? kExitDone : Tell(err, kExitRefused, "cannot write the version");
+  }
   const ParsedArguments parsed = ParseArguments(args);
   if (!parsed.request) {
     return Tell(err, kExitRefused, parsed.error + "\nTry \"quidora-cli --help\".");
