@@ -1,12 +1,9 @@
 #include "cli/export_command.h"
 
 #include <fcntl.h>
-#include <sys/random.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -15,29 +12,13 @@
 
 #include "core/sorts.h"
 #include "export/csv_files.h"
+#include "export/whole_file.h"
 
 namespace quidora::cli {
 
 namespace {
 
 namespace fs = std::filesystem;
-
-class DescriptorSink final : public ByteSink {
- public:
-  explicit DescriptorSink(int fd) : fd_(fd) {}
-  bool Write(std::string_view bytes) override {
-    while (!bytes.empty()) {
-      const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) return false;
-      bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-  }
-
- private:
-  int fd_;
-};
 
 Outcome Refused(std::string error) {
   return Outcome{kExitRefused, std::move(error)};
@@ -62,46 +43,28 @@ bool IsStoreFile(const fs::path& file, const platform::DeviceLocations& location
   return false;
 }
 
-// Writes the bytes `fill` produces to `file`, through a temporary file in the same folder.
+// Writes the bytes `fill` produces to `file`, replacing what has that name.
 Outcome WriteWhole(const fs::path& file, const std::function<bool(ByteSink&)>& fill) {
   struct stat existing {};
   if (::stat(file.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode)) {
     return Refused(file.string() + " is a folder");
   }
-  const fs::path folder = file.parent_path().empty() ? fs::path(".") : file.parent_path();
-  fs::path temporary;
-  int fd = -1;
-  for (int attempt = 0; attempt < 64 && fd < 0; ++attempt) {
-    unsigned long long random = 0;
-    if (::getrandom(&random, sizeof random, GRND_NONBLOCK) != sizeof random) {
-      random = static_cast<unsigned long long>(::getpid()) * 7919u + static_cast<unsigned>(attempt);
-    }
-    char name[48];
-    std::snprintf(name, sizeof name, ".quidora-cli-%016llx.tmp", random);
-    temporary = folder / name;
-    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) break;
+  const fs::path folderPath = file.parent_path().empty() ? fs::path(".") : file.parent_path();
+  OwnedDescriptor folder(::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (folder.get() < 0) return Refused(Failure("cannot create a file in", folderPath));
+  // The file is the user's own, made with the permissions the umask gives.
+  const WholeFileOptions options{".quidora-cli-", 0666, true, nullptr};
+  switch (WriteWholeFile(folder.get(), file.filename().string(), options, fill)) {
+    case WholeFileStep::Done:
+      return {};
+    case WholeFileStep::Create:
+      return Refused(Failure("cannot create a file in", folderPath));
+    case WholeFileStep::Write:
+    case WholeFileStep::Name:
+    case WholeFileStep::FolderSync:
+      break;
   }
-  if (fd < 0) return Refused(Failure("cannot create a file in", folder));
-
-  DescriptorSink sink(fd);
-  bool written = fill(sink) && ::fsync(fd) == 0;
-  written = ::close(fd) == 0 && written;
-  if (!written) {
-    const Outcome failed = Refused(Failure("cannot write", file));
-    ::unlink(temporary.c_str());
-    return failed;
-  }
-  if (::rename(temporary.c_str(), file.c_str()) != 0) {
-    const Outcome failed = Refused(Failure("cannot write", file));
-    ::unlink(temporary.c_str());
-    return failed;
-  }
-  const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  const bool synced = folderFd >= 0 && ::fsync(folderFd) == 0;
-  if (folderFd >= 0) ::close(folderFd);
-  if (!synced) return Refused(Failure("cannot write", file));
-  return {};
+  return Refused(Failure("cannot write", file));
 }
 
 }  // namespace

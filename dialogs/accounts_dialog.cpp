@@ -17,7 +17,7 @@
 #include "platform/ui/input_panel.h"
 #include "platform/ui/text.h"
 #include "platform/ui/wait_cursor.h"
-#include "shell/program.h"
+#include "program/program.h"
 #include "store/record_writes.h"
 #include "store/settings.h"
 

@@ -2,7 +2,7 @@
 
 #include "core/sums.h"
 #include "platform/ui/wait_cursor.h"
-#include "shell/program.h"
+#include "program/program.h"
 #include "store/database_layout.h"
 #include "store/databases.h"
 #include "store/loading.h"

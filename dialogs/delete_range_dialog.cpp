@@ -17,7 +17,7 @@
 #include "platform/ui/input_panel_rules.h"
 #include "platform/ui/text.h"
 #include "platform/ui/wait_cursor.h"
-#include "shell/program.h"
+#include "program/program.h"
 #include "store/loading.h"
 #include "store/record_writes.h"
 

@@ -7,7 +7,7 @@
 #include "dialogs/category_name_dialogs.h"
 #include "dialogs/transaction_dialog.h"
 #include "dialogs/view_options_dialog.h"
-#include "shell/program.h"
+#include "program/program.h"
 
 namespace quidora {
 

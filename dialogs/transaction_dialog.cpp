@@ -19,7 +19,7 @@
 #include "platform/ui/input_panel.h"
 #include "platform/ui/input_panel_rules.h"
 #include "platform/ui/text.h"
-#include "shell/program.h"
+#include "program/program.h"
 #include "store/record_writes.h"
 
 namespace quidora::dialogs {

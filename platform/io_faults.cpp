@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -224,6 +225,21 @@ IoFault IoFaults::Next(IoOp op) {
 
 const std::string& IoFaults::VfsName() const {
   return vfs_->name;
+}
+
+bool FaultInjected(IoFaults* faults, IoOp op) {
+  if (faults == nullptr) return false;
+  switch (faults->Next(op)) {
+    case IoFault::None:
+      return false;
+    case IoFault::NoSpace:
+      errno = ENOSPC;
+      return true;
+    case IoFault::IoError:
+      errno = EIO;
+      return true;
+  }
+  return false;
 }
 
 }  // namespace quidora::platform

@@ -55,4 +55,9 @@ class IoFaults {
   std::unique_ptr<Vfs> vfs_;
 };
 
+// For the writers that make their own system calls (the registry file, the export files): asks
+// `faults`, when there is one, whether this operation fails; when it does, sets errno as the
+// system would (ENOSPC for a full disk, EIO for a failing device) and answers true.
+bool FaultInjected(IoFaults* faults, IoOp op);
+
 }  // namespace quidora::platform

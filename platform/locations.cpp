@@ -1,5 +1,6 @@
 #include "platform/locations.h"
 
+#include "platform/ascii_case.h"
 #include "platform/utf8.h"
 
 #include <sys/stat.h>
@@ -18,16 +19,6 @@ std::optional<std::filesystem::path> AbsoluteVariable(const EnvironmentLookup& l
   if (value == nullptr || value[0] != '/') return std::nullopt;
   return std::filesystem::path(value).lexically_normal();
 }
-
-bool EqualsIgnoringAsciiCase(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    auto fold = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; };
-    if (fold(a[i]) != fold(b[i])) return false;
-  }
-  return true;
-}
-
 
 }  // namespace
 

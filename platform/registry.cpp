@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "platform/ascii_case.h"
 #include "platform/io_faults.h"
 #include "platform/locations.h"
 #include "platform/small_file.h"
@@ -19,31 +20,6 @@ bool IsValidKeyPath(std::u16string_view path);
 namespace {
 
 constexpr std::size_t kMaxFileSize = 4u << 20;
-
-bool EqualsIgnoringAsciiCase(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    auto fold = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; };
-    if (fold(a[i]) != fold(b[i])) return false;
-  }
-  return true;
-}
-
-// Asks the hook whether this operation fails; when it does, sets errno as the system would.
-bool Injected(IoFaults* faults, IoOp op) {
-  if (faults == nullptr) return false;
-  switch (faults->Next(op)) {
-    case IoFault::None:
-      return false;
-    case IoFault::NoSpace:
-      errno = ENOSPC;
-      return true;
-    case IoFault::IoError:
-      errno = EIO;
-      return true;
-  }
-  return false;
-}
 
 // Keeps the old `file` under `keepAs`, or the first of `keepAs`-2, -3, ... that is free, so that
 // no earlier copy is ever replaced. The name used, or empty when none could be made.
@@ -238,7 +214,7 @@ bool WriteFileAtomically(const std::filesystem::path& file, std::string_view con
   bool ok = ::fchmod(fd, 0600) == 0;
   std::size_t written = 0;
   while (ok && written < contents.size()) {
-    if (Injected(faults, IoOp::Write)) {
+    if (FaultInjected(faults, IoOp::Write)) {
       ok = false;
       break;
     }
@@ -250,20 +226,20 @@ bool WriteFileAtomically(const std::filesystem::path& file, std::string_view con
     }
     written += static_cast<std::size_t>(n);
   }
-  ok = ok && !Injected(faults, IoOp::Sync) && ::fsync(fd) == 0;
+  ok = ok && !FaultInjected(faults, IoOp::Sync) && ::fsync(fd) == 0;
   ok = (::close(fd) == 0) && ok;
   if (ok && !keepOldAs.empty()) {
     // Best effort: a failed link must not block saving the settings.
     const std::filesystem::path kept = KeepOldFile(file, keepOldAs);
     if (keptAs != nullptr) *keptAs = kept;
   }
-  ok = ok && !Injected(faults, IoOp::Rename) && ::rename(temp.c_str(), file.c_str()) == 0;
+  ok = ok && !FaultInjected(faults, IoOp::Rename) && ::rename(temp.c_str(), file.c_str()) == 0;
   if (!ok) {
     ::unlink(temp.c_str());
     return false;
   }
   // The new file is in place; without the folder's fsync the rename may not survive a crash.
-  if (Injected(faults, IoOp::FolderSync)) return false;
+  if (FaultInjected(faults, IoOp::FolderSync)) return false;
   const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir < 0) return false;
   const bool synced = ::fsync(dir) == 0;

@@ -6,6 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/ascii_case.h"
 #include "platform/registry.h"
 #include "platform/utf8.h"
 
@@ -64,64 +65,6 @@ void AppendQuoted(std::u16string_view text, std::string& out) {
   out += '"';
 }
 
-// Decodes one UTF-8 character at `pos` strictly (no overlong forms, no surrogates, nothing
-// above U+10FFFF). False on invalid bytes.
-bool NextCodePoint(std::string_view text, std::size_t& pos, std::uint32_t& c) {
-  const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(text[i]); };
-  const std::uint8_t lead = byte(pos);
-  int extra = 0;
-  std::uint32_t min = 0;
-  if (lead < 0x80) {
-    c = lead;
-    ++pos;
-    return true;
-  } else if ((lead & 0xE0) == 0xC0) {
-    extra = 1;
-    c = lead & 0x1Fu;
-    min = 0x80;
-  } else if ((lead & 0xF0) == 0xE0) {
-    extra = 2;
-    c = lead & 0x0Fu;
-    min = 0x800;
-  } else if ((lead & 0xF8) == 0xF0) {
-    extra = 3;
-    c = lead & 0x07u;
-    min = 0x10000;
-  } else {
-    return false;
-  }
-  if (pos + static_cast<std::size_t>(extra) >= text.size()) return false;
-  for (int i = 1; i <= extra; ++i) {
-    const std::uint8_t next = byte(pos + static_cast<std::size_t>(i));
-    if ((next & 0xC0) != 0x80) return false;
-    c = (c << 6) | (next & 0x3Fu);
-  }
-  if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return false;
-  pos += static_cast<std::size_t>(extra) + 1;
-  return true;
-}
-
-void AppendCodePoint(std::uint32_t c, std::u16string& out) {
-  if (c >= 0x10000) {
-    c -= 0x10000;
-    out += static_cast<char16_t>(0xD800 + (c >> 10));
-    out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-  } else {
-    out += static_cast<char16_t>(c);
-  }
-}
-
-bool DecodeUtf8(std::string_view text, std::u16string& out) {
-  out.clear();
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    std::uint32_t c = 0;
-    if (!NextCodePoint(text, pos, c)) return false;
-    AppendCodePoint(c, out);
-  }
-  return true;
-}
-
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -142,9 +85,9 @@ bool ParseQuoted(std::string_view line, std::size_t& pos, std::u16string& out) {
       return true;
     }
     if (c != '\\') {
-      std::uint32_t code = 0;
-      if (!NextCodePoint(line, pos, code)) return false;
-      AppendCodePoint(code, out);
+      char32_t code = 0;
+      if (!NextUtf8CodePoint(line, pos, code)) return false;
+      AppendUtf16(code, out);
       continue;
     }
     if (pos + 1 >= line.size()) return false;
@@ -304,9 +247,7 @@ void Registry::ParseText(std::string_view text) {
   // load quadratic, so the parse looks them up by their folded spelling instead.
   const auto fold = [](std::u16string_view name) {
     std::u16string folded(name);
-    for (char16_t& c : folded) {
-      if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + 32);
-    }
+    for (char16_t& c : folded) c = FoldAsciiCase(c);
     return folded;
   };
   std::unordered_map<std::u16string, std::size_t> keyIndex;
@@ -332,11 +273,13 @@ void Registry::ParseText(std::string_view text) {
 
     if (line.front() == '[') {
       current = kNoKey;
-      std::u16string name;
-      if (line.back() != ']' || !DecodeUtf8(line.substr(1, line.size() - 2), name)) {
+      const std::optional<std::u16string> decoded =
+          line.back() == ']' ? Utf8ToUtf16(line.substr(1, line.size() - 2)) : std::nullopt;
+      if (!decoded) {
         ++damagedLines_;
         continue;
       }
+      const std::u16string& name = *decoded;
       const std::size_t slash = name.find(u'\\');
       const std::u16string_view rootName = std::u16string_view(name).substr(0, slash);
       const std::u16string path =
@@ -413,15 +356,8 @@ std::string Registry::Serialize() const {
       if (root == key.root) out += name;
     }
     out += '\\';
-    for (std::size_t i = 0; i < key.path.size(); ++i) {
-      const char16_t c = key.path[i];
-      if (IsHigh(c) && i + 1 < key.path.size()) {
-        AppendUtf8(0x10000 + ((c - 0xD800u) << 10) + (key.path[i + 1] - 0xDC00u), out);
-        ++i;
-      } else {
-        AppendUtf8(c, out);
-      }
-    }
+    // Key paths hold no unpaired surrogate: both ways of making a key refuse one.
+    out += Utf16ToUtf8Lenient(key.path);
     out += "]\n";
     for (const Value& entry : key.values) {
       AppendQuoted(entry.name, out);

@@ -58,46 +58,58 @@ std::string Utf16ToUtf8Lenient(std::u16string_view text) {
   return out;
 }
 
+bool NextUtf8CodePoint(std::string_view text, std::size_t& pos, char32_t& codePoint) {
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(pos);
+  std::size_t length = 0;
+  char32_t c = 0;
+  char32_t lowest = 0;
+  if (lead < 0x80) {
+    length = 1;
+    c = lead;
+  } else if ((lead & 0xE0) == 0xC0) {
+    length = 2;
+    c = lead & 0x1Fu;
+    lowest = 0x80;
+  } else if ((lead & 0xF0) == 0xE0) {
+    length = 3;
+    c = lead & 0x0Fu;
+    lowest = 0x800;
+  } else if ((lead & 0xF8) == 0xF0) {
+    length = 4;
+    c = lead & 0x07u;
+    lowest = 0x10000;
+  } else {
+    return false;
+  }
+  if (text.size() - pos < length) return false;
+  for (std::size_t k = 1; k < length; ++k) {
+    const unsigned char next = byte(pos + k);
+    if ((next & 0xC0) != 0x80) return false;
+    c = (c << 6) | (next & 0x3Fu);
+  }
+  if (c < lowest || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return false;
+  codePoint = c;
+  pos += length;
+  return true;
+}
+
+void AppendUtf16(char32_t c, std::u16string& out) {
+  if (c >= 0x10000) {
+    out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+    out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+  } else {
+    out += static_cast<char16_t>(c);
+  }
+}
+
 std::optional<std::u16string> Utf8ToUtf16(std::string_view text) {
   std::u16string out;
   out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size();) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    std::size_t length = 0;
+  for (std::size_t pos = 0; pos < text.size();) {
     char32_t c = 0;
-    char32_t lowest = 0;
-    if (lead < 0x80) {
-      length = 1;
-      c = lead;
-    } else if ((lead & 0xE0) == 0xC0) {
-      length = 2;
-      c = lead & 0x1Fu;
-      lowest = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-      length = 3;
-      c = lead & 0x0Fu;
-      lowest = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-      length = 4;
-      c = lead & 0x07u;
-      lowest = 0x10000;
-    } else {
-      return std::nullopt;
-    }
-    if (text.size() - i < length) return std::nullopt;
-    for (std::size_t k = 1; k < length; ++k) {
-      const auto next = static_cast<unsigned char>(text[i + k]);
-      if ((next & 0xC0) != 0x80) return std::nullopt;
-      c = (c << 6) | (next & 0x3Fu);
-    }
-    if (c < lowest || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return std::nullopt;
-    if (c >= 0x10000) {
-      out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
-      out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
-    } else {
-      out += static_cast<char16_t>(c);
-    }
-    i += length;
+    if (!NextUtf8CodePoint(text, pos, c)) return std::nullopt;
+    AppendUtf16(c, out);
   }
   return out;
 }

@@ -21,4 +21,12 @@ std::string Utf16ToUtf8Lenient(std::u16string_view text);
 // surrogates and values above U+10FFFF included).
 std::optional<std::u16string> Utf8ToUtf16(std::string_view text);
 
+// Reads the one character at `pos` by the same strict rule and moves `pos` past it; false, with
+// `pos` unchanged, when the bytes there are not well-formed UTF-8. For parsers that decode a
+// text piece by piece.
+bool NextUtf8CodePoint(std::string_view text, std::size_t& pos, char32_t& codePoint);
+
+// Appends one code point as UTF-16 (a surrogate pair above U+FFFF).
+void AppendUtf16(char32_t codePoint, std::u16string& out);
+
 }  // namespace quidora::platform

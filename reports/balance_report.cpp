@@ -20,7 +20,7 @@
 #include "platform/ui/wait_cursor.h"
 #include "reports/range_total.h"
 #include "reports/report_texts.h"
-#include "shell/program.h"
+#include "program/program.h"
 #include "store/loading.h"
 
 namespace quidora::reports {

@@ -5,7 +5,7 @@
 #include "dialogs/dialog_controls.h"
 #include "platform/ui/control_id.h"
 #include "resources/strings/string_table.h"
-#include "shell/program.h"
+#include "program/program.h"
 
 namespace quidora::reports {
 

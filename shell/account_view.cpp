@@ -9,7 +9,7 @@
 #include "platform/ui/text.h"
 #include "shell/command_ids.h"
 #include "shell/money_list_view.h"
-#include "shell/program.h"
+#include "program/program.h"
 #include "shell/text_font.h"
 
 namespace quidora {

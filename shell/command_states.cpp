@@ -3,7 +3,7 @@
 #include "platform/ui/device_screen.h"
 #include "platform/ui/menu_bar.h"
 #include "shell/command_ids.h"
-#include "shell/program.h"
+#include "program/program.h"
 
 namespace quidora {
 

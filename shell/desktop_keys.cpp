@@ -9,7 +9,7 @@
 #include "shell/command_ids.h"
 #include "shell/main_window.h"
 #include "shell/money_list_view.h"
-#include "shell/program.h"
+#include "program/program.h"
 #include "resources/strings/string_table.h"
 #include "store/record_writes.h"
 

@@ -1,7 +1,7 @@
 #include "shell/exit_sequence.h"
 
 #include "platform/registry.h"
-#include "shell/program.h"
+#include "program/program.h"
 #include "shell/user_notice.h"
 #include "store/databases.h"
 #include "store/record_writes.h"

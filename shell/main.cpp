@@ -19,7 +19,7 @@
 #include "quidora_version.h"
 #include "resources/strings/string_table.h"
 #include "shell/command_states.h"
-#include "shell/program.h"
+#include "program/program.h"
 #include "shell/start_up.h"
 #include "shell/undo_handover.h"
 

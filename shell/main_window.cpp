@@ -21,7 +21,7 @@
 #include "shell/main_menu.h"
 #include "shell/money_list_model.h"
 #include "shell/money_list_view.h"
-#include "shell/program.h"
+#include "program/program.h"
 #include "shell/undo_list.h"
 #include "store/loading.h"
 #include "store/record_writes.h"

@@ -14,7 +14,7 @@
 #include "quidora_version.h"
 #include "resources/strings/string_table.h"
 #include "shell/main_window.h"
-#include "shell/program.h"
+#include "program/program.h"
 #include "shell/user_notice.h"
 #include "store/databases.h"
 #include "store/installed_version.h"

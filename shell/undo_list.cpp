@@ -5,7 +5,7 @@
 #include "resources/strings/string_table.h"
 #include "shell/command_states.h"
 #include "shell/main_window.h"
-#include "shell/program.h"
+#include "program/program.h"
 #include "store/record_writes.h"
 
 namespace quidora {

@@ -21,7 +21,7 @@
 #include "reports/balance_report.h"
 #include "reports/transactions_report.h"
 #include "shell/main_window.h"
-#include "shell/program.h"
+#include "program/program.h"
 #include "shell/start_up.h"
 
 namespace quidora {

@@ -30,7 +30,7 @@
 #include "shell/account_view.h"
 #include "shell/main_window.h"
 #include "shell/money_list_view.h"
-#include "shell/program.h"
+#include "program/program.h"
 #include "shell/start_up.h"
 
 extern char** environ;

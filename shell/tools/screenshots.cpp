@@ -24,7 +24,7 @@
 #include "shell/command_ids.h"
 #include "shell/main_window.h"
 #include "shell/money_list_view.h"
-#include "shell/program.h"
+#include "program/program.h"
 #include "shell/start_up.h"
 #include "shell/tools/demo_device.h"
 

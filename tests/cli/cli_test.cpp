@@ -2,6 +2,7 @@
 // the store, the refusals and their exit statuses, and a run while the device program holds
 // the store open.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <ctime>
 #include <fstream>
@@ -199,6 +200,18 @@ TEST_F(CliTest, ExportWritesTheDeviceProgramsTransactionsFile) {
     EXPECT_NE(run.err, "");
   }
   EXPECT_EQ(fs::directory_iterator(out.path())->path(), file);  // no temporary file left
+
+  // A file named on the command line is the user's own: the umask decides who may read it.
+  struct stat info {};
+  ASSERT_EQ(::stat(file.c_str(), &info), 0);
+  const mode_t umaskNow = ::umask(0);
+  ::umask(umaskNow);
+  EXPECT_EQ(info.st_mode & 0777, 0666u & ~umaskNow);
+  const fs::path missing = out.path() / "missing";
+  run = Run({"export", "Cash", (missing / "cash.csv").string()});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("cannot create a file in " + missing.string() + ": "), std::string::npos)
+      << run.err;
 }
 
 TEST_F(CliTest, WrongRequestsEndWithStatusOneAndPrintNoReport) {

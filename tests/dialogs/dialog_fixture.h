@@ -19,7 +19,7 @@
 #include "platform/ui/control_id.h"
 #include "platform/ui/device_screen.h"
 #include "scripted_messages.h"
-#include "shell/program.h"
+#include "program/program.h"
 #include "store/databases.h"
 
 namespace quidora::testing {

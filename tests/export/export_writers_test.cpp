@@ -83,6 +83,9 @@ TEST_F(ExportWritersTest, WritesANewFileAndAsksBeforeReplacingOne) {
   EXPECT_EQ(Listing(locations.business), std::vector<std::string>{"Spring 05.csv"})
       << "no temporary file is left";
   EXPECT_TRUE(Listing(locations.personal).empty());
+  struct stat info {};
+  ASSERT_EQ(::stat(written.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u) << "the device's files are the user's alone";
 
   // The same name again: No keeps the file, Yes replaces it.
   WriteBytes(written, "old");

@@ -2,6 +2,7 @@
 // registry save leaves the old file as it was.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <functional>
 
 #include "platform/io_faults.h"
@@ -264,6 +265,26 @@ TEST(InjectedFaultsTest, AFailedRegistrySaveLeavesTheOldFile) {
                 2u);
     }
   }
+}
+
+TEST(InjectedFaultsTest, AWriterOfItsOwnFilesSeesTheFailureAsTheSystemWouldGiveIt) {
+  errno = 0;
+  EXPECT_FALSE(FaultInjected(nullptr, IoOp::Write));
+  EXPECT_EQ(errno, 0) << "without a hook nothing fails and errno is left alone";
+
+  IoFaults faults;
+  faults.FailAfter(IoOp::Rename, 1, IoFault::NoSpace);
+  faults.FailAfter(IoOp::Create, 0, IoFault::IoError);
+  EXPECT_FALSE(FaultInjected(&faults, IoOp::Rename));
+  EXPECT_TRUE(FaultInjected(&faults, IoOp::Rename));
+  EXPECT_EQ(errno, ENOSPC);
+  EXPECT_TRUE(FaultInjected(&faults, IoOp::Create));
+  EXPECT_EQ(errno, EIO);
+  EXPECT_FALSE(FaultInjected(&faults, IoOp::Write)) << "other kinds go on succeeding";
+  EXPECT_EQ(faults.Count(IoOp::Rename), 2);
+  faults.Clear();
+  EXPECT_FALSE(FaultInjected(&faults, IoOp::Rename));
+  EXPECT_EQ(faults.Count(IoOp::Rename), 3);
 }
 
 TEST(InjectedFaultsTest, AFailedFolderSyncIsReportedEvenThoughTheFileIsReplaced) {

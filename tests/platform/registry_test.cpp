@@ -42,6 +42,10 @@ TEST(RegistryTest, ValuesKeepTheirTypesThroughTheFile) {
     EXPECT_TRUE(key->SetValue(u"Blob", RegistryValue{3, {0x00, 0xFF, 0x10}}));
     EXPECT_TRUE(key->SetValue(u"Odd string", RegistryValue{kRegString, {'a', 0, 'b'}}));
     EXPECT_TRUE(key->Close());
+    auto far = registry.CreateKey(kMachine, u"Software\\Caf\x00E9\\\xD83D\xDE00");
+    ASSERT_TRUE(far.has_value());
+    EXPECT_TRUE(far->SetDword(u"N", 1));
+    EXPECT_TRUE(far->Close());
   }
   struct stat info {};
   ASSERT_EQ(stat(file.c_str(), &info), 0);
@@ -56,6 +60,8 @@ TEST(RegistryTest, ValuesKeepTheirTypesThroughTheFile) {
       std::string::npos)
       << text;
   EXPECT_NE(text.find("\"Blob\"=hex(3):00,ff,10\n"), std::string::npos);
+  EXPECT_NE(text.find("[HKEY_LOCAL_MACHINE\\Software\\Caf\xC3\xA9\\\xF0\x9F\x98\x80]\n"),
+            std::string::npos);
 
   Registry again = Registry::Load(file);
   EXPECT_EQ(again.DamagedLines(), 0);
@@ -66,6 +72,9 @@ TEST(RegistryTest, ValuesKeepTheirTypesThroughTheFile) {
   EXPECT_EQ(Query(again, kSettings, u"Lone")->AsString(), std::u16string(u"a\xDC00", 2));
   EXPECT_EQ(Query(again, kSettings, u"Blob"), (RegistryValue{3, {0x00, 0xFF, 0x10}}));
   EXPECT_EQ(Query(again, kSettings, u"Odd string"), (RegistryValue{kRegString, {'a', 0, 'b'}}));
+  EXPECT_EQ(Query(again, u"SOFTWARE\\caf\x00E9\\\xD83D\xDE00", u"n")->AsDword(), 1u)
+      << "ASCII letters match in either case, the others as they are";
+  EXPECT_FALSE(again.OpenKey(kMachine, u"Software\\CAF\x00C9\\\xD83D\xDE00").has_value());
   EXPECT_EQ(again.Serialize(), text) << "reading and writing again changes nothing";
 }
 
@@ -91,6 +100,7 @@ TEST(RegistryTest, DamagedLinesAreIgnoredAndTheRestIsRead) {
       "\"Trailing\"=\"a\" junk\n"
       "\"BadUtf8\"=\"\xC3\x28\"\n"
       "\"Overlong\"=\"\xC0\xAF\"\n"
+      "\"CutShort\"=\"\xF0\x9F\x98\"\n"
       "\"Hex\"=hex(4):01,02,0\n"
       "\"Hex2\"=hex(x):01\n"
       "   \"CatRecsApply\"  =  dword:1  \n"
@@ -98,10 +108,11 @@ TEST(RegistryTest, DamagedLinesAreIgnoredAndTheRestIsRead) {
       "[HKEY_NOWHERE\\Software]\n"
       "\"LostValue\"=dword:5\n"  // belongs to the refused key
       "[HKEY_LOCAL_MACHINE\\Software\\\\Double]\n"
+      "[HKEY_LOCAL_MACHINE\\Bad\xC3\x28]\n"
       "[HKEY_LOCAL_MACHINE\\software\\vesko\\quidora\\settings]\n"
       "\"sort\"=dword:00000000\n"  // same key, same value: later wins
       "\"ExportFileFolder\"=hex:\n");
-  EXPECT_EQ(registry.DamagedLines(), 16);
+  EXPECT_EQ(registry.DamagedLines(), 18);
   auto key = registry.OpenKey(kMachine, kSettings);
   ASSERT_TRUE(key.has_value());
   EXPECT_EQ(key->QueryValue(u"Sort")->AsDword(), 0u);

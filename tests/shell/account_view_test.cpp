@@ -10,7 +10,7 @@
 #include "shell/account_view.h"
 #include "shell/main_window.h"
 #include "shell/money_list_model.h"
-#include "shell/program.h"
+#include "program/program.h"
 #include "shell/text_font.h"
 #include "shell_driving.h"
 #include "shell_fixture.h"

@@ -13,7 +13,7 @@
 #include "shell/command_ids.h"
 #include "shell/main_window.h"
 #include "shell/money_list_view.h"
-#include "shell/program.h"
+#include "program/program.h"
 #include "shell/undo_handover.h"
 #include "shell_fixture.h"
 

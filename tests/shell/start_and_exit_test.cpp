@@ -22,7 +22,7 @@
 #include "shell/command_ids.h"
 #include "shell/main_window.h"
 #include "shell/money_list_view.h"
-#include "shell/program.h"
+#include "program/program.h"
 #include "quidora_version.h"
 #include "shell_fixture.h"
 #include "store/database_layout.h"

@@ -6,7 +6,7 @@
 #include "shell/command_ids.h"
 #include "shell/main_window.h"
 #include "shell/money_list_model.h"
-#include "shell/program.h"
+#include "program/program.h"
 #include "shell_driving.h"
 #include "shell_fixture.h"
 

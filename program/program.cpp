@@ -1,4 +1,4 @@
-#include "shell/program.h"
+#include "program/program.h"
 
 #include "platform/ui/device_screen.h"
 

@@ -1,0 +1,2 @@
+#include <string>
+#include "platform/ui/device_screen.h"

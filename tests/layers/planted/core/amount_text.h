@@ -1,0 +1,4 @@
+// Same layer: allowed.
+#include "core/date.h"
+
+#include "store/settings.h"

@@ -1,0 +1,3 @@
+#include "core/amount_text.h"
+
+#include <QString>

@@ -1,0 +1,2 @@
+#include "help_window.h"
+#include "platform/registry.h"

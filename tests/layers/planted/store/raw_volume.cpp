@@ -1,0 +1,2 @@
+#include "platform/registry.h"
+  #  include <sqlite3.h>
