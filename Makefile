@@ -1,5 +1,5 @@
 # A thin door to scripts/setup.sh and CMake; the real work lives there.
-.PHONY: all build run test test-asan bench compare fuzz fuzz-build screenshots clean
+.PHONY: all build run test test-asan bench compare fuzz fuzz-build screenshots package package-check clean
 
 all: build
 
@@ -34,6 +34,16 @@ fuzz-build:
 
 screenshots: build
 	scripts/screenshots.sh
+
+# The Debian package build/quidora_VERSION_amd64.deb, checked by lintian, appstreamcli,
+# desktop-file-validate and man.
+package:
+	scripts/package.sh
+
+# The package installed, run and purged in a minimal Debian 12 root (needs root or sudo and the
+# network to the Debian archive; minutes). Not part of `make test`.
+package-check:
+	scripts/package-check.sh
 
 clean:
 	rm -rf build build-asan build-bench build-fuzz

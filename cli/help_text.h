@@ -7,6 +7,7 @@ namespace quidora::cli {
 
 inline constexpr std::string_view kHelpText =
     R"(Usage: quidora-cli COMMAND [OPTIONS]
+       quidora-cli --help | --version
 
 Reads the Quidora store (the device program's data). The reading commands
 (accounts, categories, records, export) never change it and may run while the

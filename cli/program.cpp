@@ -16,6 +16,7 @@
 #include "cli/report.h"
 #include "platform/clock.h"
 #include "platform/volume_reader.h"
+#include "quidora_version.h"
 #include "store/store_reader.h"
 
 namespace quidora::cli {
@@ -88,6 +89,11 @@ Outcome RunCommand(const Request& request, StoreReader& store,
 
 int RunProgram(std::span<const std::string_view> args, const platform::EnvironmentLookup& env,
                std::ostream& out, std::ostream& err) {
+  if (args.size() == 1 && args[0] == "--version") {
+    out << kName << ' ' << kVersionText << '\n';
+    out.flush();
+    return out ? kExitDone : Tell(err, kExitRefused, "cannot write the version");
+  }
   if (!args.empty() && IsBackupCommand(args.front())) {
     const platform::SystemClock clock;
     return RunBackupCommand(args, env, clock, out, err);

@@ -14,6 +14,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
   fonts-liberation2
+  scdoc bash-completion
   xvfb xauth xdotool imagemagick
 )
 

@@ -2,13 +2,16 @@
 // application manager. It takes no command-line parameters and always exits with 0.
 #include <QApplication>
 #include <QFile>
+#include <filesystem>
 #include <iostream>
 #include <string>
 
 #include "platform/locations.h"
 #include "setup/data_location.h"
 #include "setup/described_device.h"
+#include "setup/installed_files.h"
 #include "setup/launcher.h"
+#include "setup/layered_registry.h"
 #include "setup/message_boxes.h"
 #include "setup/process_manager_starter.h"
 #include "setup/registry_file.h"
@@ -40,7 +43,13 @@ int main(int argc, char** argv) {
       break;
   }
 
-  RegistryFile registry(RegistryFilePath());
+  // Installed from a package, the manager and the description files sit in the package's own
+  // folders; the user's registry and current directory still come first.
+  const std::filesystem::path installed =
+      InstalledDataFolder(QFile::encodeName(QApplication::applicationDirPath()).toStdString());
+  RegistryFile userRegistry(RegistryFilePath());
+  RegistryFile machineRegistry(MachineRegistryPath(installed));
+  LayeredRegistry registry(userRegistry, machineRegistry);
   // The device file is read again and again while no device is docked: a problem with it is
   // told once.
   DescribedDevice device([told = false]() mutable {
@@ -54,7 +63,9 @@ int main(int argc, char** argv) {
     return described;
   });
   ProcessManagerStarter manager;
-  Launcher launcher(LauncherParts{registry, device, messages, manager});
+  Launcher launcher(LauncherParts{registry, device, messages, manager, [installed] {
+                                    return DescriptionFolder(ProcessCurrentDirectory(), installed);
+                                  }});
   QObject::connect(&instance, &SingleInstance::RaiseRequested, &launcher, &Launcher::Raise);
   return launcher.Run();
 }

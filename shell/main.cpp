@@ -7,6 +7,8 @@
 
 #include <QApplication>
 #include <QScreen>
+#include <cstring>
+#include <iostream>
 #include <optional>
 
 #include "platform/locations.h"
@@ -14,6 +16,7 @@
 #include "platform/ui/device_screen.h"
 #include "platform/ui/images.h"
 #include "platform/ui/qt_message_service.h"
+#include "quidora_version.h"
 #include "resources/strings/string_table.h"
 #include "shell/command_states.h"
 #include "program/program.h"
@@ -115,6 +118,10 @@ int RunOnce(int argc, char** argv, int zoom, bool zoomKnown, bool& restart, int&
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    std::cout << "quidora " << quidora::kVersionText << '\n';
+    return std::cout.flush() ? 0 : 1;
+  }
   quidora::platform::ForgetMissingRuntimeFolder();
   const QByteArray desktopFactor = qgetenv("QT_SCALE_FACTOR");
   const bool hadDesktopFactor = qEnvironmentVariableIsSet("QT_SCALE_FACTOR");

@@ -13,11 +13,13 @@
 #include "platform/ui/termination_signal.h"
 #include "platform/ui/text.h"
 #include "platform/ui/wait_cursor.h"
+#include "quidora_version.h"
 #include "resources/strings/string_table.h"
 #include "shell/main_window.h"
 #include "program/program.h"
 #include "shell/user_notice.h"
 #include "store/databases.h"
+#include "store/installed_version.h"
 #include "store/loading.h"
 #include "store/settings.h"
 
@@ -144,6 +146,7 @@ std::unique_ptr<Session> InitProgram(const StartOptions& options, StartOutcome* 
   program.errors = &errors;
 
   ReadSettings(*session->registry_, program.settings, maker, title);
+  TakeVersionWhereMissing(*session->registry_, program.settings, kVersionMajor, kVersionMinor);
   program.sortColumn = program.settings.sort;
   program.sortOrder = program.settings.sortOrder;
 

@@ -31,6 +31,13 @@ QString HelpLauncher::HelpProgram() {
       QDir(QCoreApplication::applicationDirPath()).filePath(QString::fromLatin1(kHelpProgramName));
   const QFileInfo besideInfo(beside);
   if (besideInfo.isFile() && besideInfo.isExecutable()) return beside;
+#ifdef QUIDORA_HELPERS_FROM_BIN
+  // An installed program keeps its helpers out of PATH, in a folder of their own.
+  const QFileInfo installed(QDir(QCoreApplication::applicationDirPath())
+                                .filePath(QString::fromUtf8(QUIDORA_HELPERS_FROM_BIN "/") +
+                                          QString::fromLatin1(kHelpProgramName)));
+  if (installed.isFile() && installed.isExecutable()) return QDir::cleanPath(installed.filePath());
+#endif
   const QString onPath = QStandardPaths::findExecutable(QString::fromLatin1(kHelpProgramName));
   if (!onPath.isEmpty()) return onPath;
 #ifdef QUIDORA_BUILD_HELP_PROGRAM

@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "cli_runner.h"
+#include "quidora_version.h"
 #include "resources/strings/string_table.h"
 #include "store/database_layout.h"
 #include "store/databases.h"
@@ -136,6 +137,9 @@ TEST_F(CliTest, CommandsReportTheSmallStoreAndLeaveItAsItWas) {
   run = Run({"--help"});
   EXPECT_EQ(run.status, 0);
   EXPECT_NE(run.out.find("Usage: quidora-cli COMMAND"), std::string::npos);
+  run = Run({"--version"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, "quidora-cli " + std::string(kVersionText) + "\n");
 }
 
 std::string FileBytes(const fs::path& file) {

@@ -1,4 +1,5 @@
-// The desktop stand-ins the launcher reads: the described device and the registry file.
+// The desktop stand-ins the launcher reads: the described device, the registry file and what a
+// package installs for it.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -12,6 +13,8 @@
 #include <thread>
 
 #include "setup/described_device.h"
+#include "setup/installed_files.h"
+#include "setup/layered_registry.h"
 #include "setup/registry_file.h"
 
 namespace quidora::setup {
@@ -169,6 +172,45 @@ TEST_F(RegistryFileTest, AMissingKeyOrValueReadsAsNothing) {
   EXPECT_FALSE(Read(key + "\"Path\"=\"/x\"\n"));
   EXPECT_FALSE(Read(key + "\"\"=dword:00000001\n"));
   EXPECT_EQ(Read(key + "\"\"=\"/good\"\n\"\"=\"unterminated\n"), "/good");
+}
+
+TEST_F(RegistryFileTest, TheUsersRegistryComesBeforeTheInstalledOne) {
+  const std::string key = "[HKEY_LOCAL_MACHINE\\" + std::string(kKey) + "]\n";
+  std::ofstream(folder_ / "machine.reg") << key << "\"\"=\"/usr/libexec/quidora/quidappmgr\"\n";
+  RegistryFile user(folder_ / "registry.reg");
+  RegistryFile machine(folder_ / "machine.reg");
+  LayeredRegistry layered(user, machine);
+  EXPECT_EQ(layered.ReadLocalMachineDefault(kKey), "/usr/libexec/quidora/quidappmgr");
+  std::ofstream(folder_ / "registry.reg") << key << "\"Path\"=\"/elsewhere\"\n";
+  EXPECT_EQ(layered.ReadLocalMachineDefault(kKey), "/usr/libexec/quidora/quidappmgr");
+  std::ofstream(folder_ / "registry.reg") << key << "\"\"=\"/home/me/quidappmgr\"\n";
+  EXPECT_EQ(layered.ReadLocalMachineDefault(kKey), "/home/me/quidappmgr");
+
+  std::filesystem::remove(folder_ / "machine.reg");
+  std::filesystem::remove(folder_ / "registry.reg");
+  EXPECT_FALSE(layered.ReadLocalMachineDefault(kKey));
+}
+
+TEST_F(RegistryFileTest, DescriptionsComeFromTheCurrentDirectoryElseFromTheInstalledFolder) {
+  // The package's layout: programs in /usr/bin, their data in /usr/share/quidora.
+  EXPECT_EQ(InstalledDataFolder("/usr/bin"), std::filesystem::path("/usr/share/quidora"));
+  EXPECT_EQ(MachineRegistryPath("/usr/share/quidora"),
+            std::filesystem::path("/usr/share/quidora/desktop-registry.reg"));
+
+  const std::filesystem::path current = folder_ / "current";
+  const std::filesystem::path installed = folder_ / "installed";
+  std::filesystem::create_directories(current);
+  std::filesystem::create_directories(installed);
+  // Neither holds one: the current directory, whose missing file the manager reports.
+  EXPECT_EQ(DescriptionFolder(current.string(), installed), current.string());
+  std::ofstream(installed / "SH.ini") << "[Package]\n";
+  EXPECT_EQ(DescriptionFolder(current.string(), installed), installed.string());
+  // A folder named like a description file is no description.
+  std::filesystem::create_directories(current / "ARM.ini");
+  EXPECT_EQ(DescriptionFolder(current.string(), installed), installed.string());
+  std::ofstream(current / "MIPS.ini") << "[Package]\n";
+  EXPECT_EQ(DescriptionFolder(current.string(), installed), current.string());
+  EXPECT_FALSE(DescriptionFolder(std::nullopt, installed));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLabel>
 #include <QProcess>
 #include <QTest>
 #include <QTimer>
@@ -11,7 +12,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/ui/control_id.h"
 #include "platform/ui/device_screen.h"
+#include "platform/ui/full_screen_dialog.h"
 #include "platform/ui/input_panel.h"
 #include "platform/ui/menu_bar.h"
 #include "platform/ui/message_box.h"
@@ -20,6 +23,7 @@
 #include "shell/main_window.h"
 #include "shell/money_list_view.h"
 #include "program/program.h"
+#include "quidora_version.h"
 #include "shell_fixture.h"
 #include "store/database_layout.h"
 #include "store/databases.h"
@@ -33,6 +37,24 @@ namespace {
 using store::kAccountsDatabaseName;
 using store::kCategoriesDatabaseName;
 using store::kMoneyDatabaseName;
+
+// The version the About box shows, read from its control as the user reads it.
+QString AboutVersion(Session& session) {
+  QString shown;
+  DialogDriver driver(session.Screen());
+  driver.Then([&shown](ui::FullScreenDialog& about) {
+    if (auto* text = ui::FindControl<QLabel>(&about, control::kVersionText)) shown = text->text();
+    about.OnTitleOk();
+  });
+  session.Window().RunCommand(command::kAbout);
+  return shown;
+}
+
+std::string Dword(std::string_view name, std::uint32_t value) {
+  char digits[9];
+  std::snprintf(digits, sizeof digits, "%08x", value);
+  return "\"" + std::string(name) + "\"=dword:" + digits + "\n";
+}
 
 TEST_F(ShellTest, FirstStartCreatesTheDatabasesAndShowsAnEmptyView) {
   StartOutcome outcome = StartOutcome::Failed;
@@ -409,6 +431,34 @@ TEST_F(ShellTest, HelpInTheMainWindowShowsTheNavigatingTopic) {
       [&started](const QString&, const QStringList& arguments) { started << arguments; });
   QTest::keyClick(session->Window().List().viewport(), Qt::Key_F1);
   EXPECT_EQ(started, QStringList{"file:equidorappc.htm#Navigating"});
+}
+
+TEST_F(ShellTest, ADeviceWithoutAnInstalledVersionTakesThisOneAndAnInstalledOneIsKept) {
+  auto session = Start();
+  ASSERT_NE(session, nullptr);
+  EXPECT_EQ(AboutVersion(*session), QString("%1.%2").arg(kVersionMajor).arg(kVersionMinor));
+  EXPECT_EQ(RegistryText(), "");  // the exit writes it, with every other setting
+  Close(session);
+  std::string registry = RegistryText();
+  EXPECT_NE(registry.find(Dword("MajorVersion", kVersionMajor)), std::string::npos) << registry;
+  EXPECT_NE(registry.find(Dword("MinorVersion", kVersionMinor)), std::string::npos) << registry;
+
+  // An installation's values stand, a zero among them; only a missing one is filled in.
+  std::ofstream(locations.registry) << "[HKEY_LOCAL_MACHINE\\Software\\Vesko\\Quidora]\n"
+                                    << Dword("MajorVersion", 0) << Dword("MinorVersion", 12);
+  session = Start();
+  ASSERT_NE(session, nullptr);
+  EXPECT_EQ(AboutVersion(*session), "0.12");
+  Close(session);
+  registry = RegistryText();
+  EXPECT_NE(registry.find(Dword("MajorVersion", 0)), std::string::npos) << registry;
+  EXPECT_NE(registry.find(Dword("MinorVersion", 12)), std::string::npos) << registry;
+
+  std::ofstream(locations.registry) << "[HKEY_LOCAL_MACHINE\\Software\\Vesko\\Quidora]\n"
+                                    << Dword("MajorVersion", 2);
+  session = Start();
+  ASSERT_NE(session, nullptr);
+  EXPECT_EQ(AboutVersion(*session), QString("2.%1").arg(kVersionMinor));
 }
 
 }  // namespace

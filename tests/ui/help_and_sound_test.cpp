@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -27,7 +28,7 @@ TEST(HelpLauncherTest, StartsTheViewerWithTheCommandLineAsOneArgument) {
   EXPECT_TRUE(QFileInfo(program).fileName() == "peghelp");
 }
 
-TEST(HelpLauncherTest, FindsTheViewerOnThePathWhenNotBesideTheProgram) {
+TEST(HelpLauncherTest, FindsTheViewerAmongTheInstalledHelpersThenOnThePath) {
   QTemporaryDir bin;
   ASSERT_TRUE(bin.isValid());
   QFile viewer(bin.filePath("peghelp"));
@@ -39,8 +40,24 @@ TEST(HelpLauncherTest, FindsTheViewerOnThePathWhenNotBesideTheProgram) {
   const QByteArray savedPath = qgetenv("PATH");
   qputenv("PATH", QFile::encodeName(bin.path()));
   const QString found = HelpLauncher::HelpProgram();
+
+  // Installed, the viewer is among the helpers beside bin/, which come before PATH.
+  const QDir programFolder(QCoreApplication::applicationDirPath());
+  const QString libexec = programFolder.filePath("../libexec");
+  const QString helpers = libexec + "/quidora";
+  const bool madeLibexec = !QDir(libexec).exists();
+  ASSERT_TRUE(QDir().mkpath(helpers));
+  ASSERT_TRUE(QFile::copy(bin.filePath("peghelp"), helpers + "/peghelp"));
+  const QString installed = HelpLauncher::HelpProgram();
+  QFile::setPermissions(helpers + "/peghelp", QFile::ReadOwner | QFile::WriteOwner);
+  const QString notExecutable = HelpLauncher::HelpProgram();
+  QFile::remove(helpers + "/peghelp");
+  if (madeLibexec) QDir(libexec).removeRecursively();
   qputenv("PATH", savedPath);
+
   EXPECT_EQ(found, bin.filePath("peghelp"));
+  EXPECT_EQ(installed, QDir::cleanPath(helpers + "/peghelp"));
+  EXPECT_EQ(notExecutable, bin.filePath("peghelp"));
 }
 
 TEST(HelpLauncherTest, RealViewerProcessGetsTheCommandLineUntouched) {
