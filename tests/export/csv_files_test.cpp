@@ -7,6 +7,8 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "core/record_list.h"
 
@@ -27,6 +29,37 @@ std::string Golden(const std::string& name) {
   return ::testing::AssertionFailure()
          << "sizes " << expected.size() << " / " << actual.size() << ", first difference at byte "
          << at << ": ..." << actual.substr(at < 20 ? 0 : at - 20, 40);
+}
+
+// The fields of one line as a spreadsheet reads them: commas outside quotes separate, a doubled
+// quote inside quotes is one quote.
+std::vector<std::string> Fields(std::string_view line) {
+  std::vector<std::string> fields(1);
+  bool quoted = false;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    const char c = line[i];
+    if (c == '"' && quoted && i + 1 < line.size() && line[i + 1] == '"') {
+      fields.back() += '"';
+      ++i;
+    } else if (c == '"') {
+      quoted = !quoted;
+    } else if (c == ',' && !quoted) {
+      fields.emplace_back();
+    } else {
+      fields.back() += c;
+    }
+  }
+  return fields;
+}
+
+std::vector<std::vector<std::string>> Rows(const std::string& file) {
+  std::vector<std::vector<std::string>> rows;
+  for (std::size_t at = 0; at < file.size();) {
+    const std::size_t end = file.find("\r\n", at);
+    rows.push_back(Fields(std::string_view(file).substr(at, end - at)));
+    at = end == std::string::npos ? file.size() : end + 2;
+  }
+  return rows;
 }
 
 SystemTime Day(int year, int month, int day) {
@@ -111,12 +144,23 @@ TEST(CsvFilesTest, EachFileMatchesItsGoldenBytes) {
       EXPECT_TRUE(
           SameBytes(Golden("categories-" + suffix), CategoryReportCsv(categories, options)));
 
-      // Grouping 1 takes the one-day heading.
+      // Grouping 1 takes the one-day heading. Both totals hold a comma.
       const BalanceReportFile balances{grouping == 1 ? Number(2005, 10, 5) : Number(2005, 10, 1),
                                        grouping == 1 ? Number(2005, 10, 5) : Number(2005, 10, 31),
                                        {lists.accounts.begin(), lists.accounts.end()},
-                                       -2500};
-      EXPECT_TRUE(SameBytes(Golden("balances-" + suffix), BalanceReportCsv(balances, options)));
+                                       grouping == 1 ? -2500 : 123451};
+      const std::string balanceFile = BalanceReportCsv(balances, options);
+      EXPECT_TRUE(SameBytes(Golden("balances-" + suffix), balanceFile));
+      if (encoding == kExportAscii) {
+        // Read back as a spreadsheet would: no line may split inside a field.
+        const auto rows = Rows(balanceFile);
+        ASSERT_EQ(rows.size(), 7u);
+        EXPECT_EQ(rows[0].size(), 1u);
+        EXPECT_EQ(rows[3], (std::vector<std::string>{"Cash", grouping == 1 ? "-1.025,00" : "-1,025.00"}));
+        EXPECT_EQ(rows[5], std::vector<std::string>{""});
+        EXPECT_EQ(rows[6], std::vector<std::string>{grouping == 1 ? "Total Balance: -25,00"
+                                                                  : "Total Balance: 1,234.51"});
+      }
     }
   }
 }
