@@ -113,6 +113,8 @@ ParsedArguments ParseArguments(std::span<const std::string_view> args) {
 
     if (name == "--unicode" && exporting && !value) {
       request.unicode = true;
+    } else if (name == "--descending" && exporting && !value) {
+      request.descending = true;
     } else if ((name == "--from" || name == "--to") && !exporting) {
       const std::optional<std::string_view> text = takeValue();
       if (!text) return Wrong(shown + " needs a date");

@@ -65,9 +65,9 @@ bool IsStoreFile(const fs::path& file, const platform::DeviceLocations& location
 // Writes the bytes `fill` produces to `file`, through a temporary file in the same folder.
 Outcome WriteWhole(const fs::path& file, const std::function<bool(ByteSink&)>& fill) {
   struct stat existing {};
-  if (::stat(file.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode)) {
-    return Refused(file.string() + " is a folder");
-  }
+  const bool found = ::stat(file.c_str(), &existing) == 0;
+  if (found && S_ISDIR(existing.st_mode)) return Refused(file.string() + " is a folder");
+  const bool replacing = found && S_ISREG(existing.st_mode);
   const fs::path folder = file.parent_path().empty() ? fs::path(".") : file.parent_path();
   fs::path temporary;
   int fd = -1;
@@ -79,10 +79,17 @@ Outcome WriteWhole(const fs::path& file, const std::function<bool(ByteSink&)>& f
     char name[48];
     std::snprintf(name, sizeof name, ".quidora-cli-%016llx.tmp", random);
     temporary = folder / name;
-    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0 && errno != EEXIST) break;
   }
   if (fd < 0) return Refused(Failure("cannot create a file in", folder));
+  // Financial data: a new file is private; a replaced file keeps the mode its owner gave it.
+  if (replacing && ::fchmod(fd, existing.st_mode & 07777) != 0) {
+    const Outcome failed = Refused(Failure("cannot write", file));
+    ::close(fd);
+    ::unlink(temporary.c_str());
+    return failed;
+  }
 
   DescriptorSink sink(fd);
   bool written = fill(sink) && ::fsync(fd) == 0;
@@ -122,7 +129,9 @@ Outcome ExportAccount(StoreReader& store, const Request& request,
   MoneyList money;
   if (!store.ReadMoneyRecords(money, selection)) return StoreFailure(store.LastError());
   CollectedMessages messages;
-  if (!SortMoneyByDate(money, kAscending, messages)) return Refused(messages.shown);
+  if (!SortMoneyByDate(money, request.descending ? kDescending : kAscending, messages)) {
+    return Refused(messages.shown);
+  }
 
   TransactionsFile file;
   file.reportDate = clock.NowUtc();

@@ -10,8 +10,9 @@
 
 namespace quidora::cli {
 
-// The records go in date order (equal dates in key order), as the account view shows them
-// sorted by date; the report date is today by `clock`. FILE is replaced whole or not at all:
+// The records go in ascending date order, equal dates in the store's key order (the account
+// view sorted by date, ascending); with `descending` in the exact reverse of that order. The
+// report date is today by `clock`. A new FILE is private (0600); a replaced one keeps its mode. FILE is replaced whole or not at all:
 // the bytes go to a temporary file beside it, which takes its name once complete and synced.
 // FILE may not name the store's own files.
 Outcome ExportAccount(StoreReader& store, const Request& request,

@@ -181,6 +181,14 @@ ExportResult WriteExportFile(const ExportRequest& request, const ExportServices&
     Tell(messages, StringId::ExportCannotCreate, MessageIcon::Stop);
     return ExportResult::CannotCreate;
   }
+  // A new file holds financial data and stays private (0600); a replaced file keeps the mode
+  // its owner gave it.
+  if (replacing && S_ISREG(existing.st_mode) &&
+      ::fchmod(file.get(), existing.st_mode & 07777) != 0) {
+    ::unlinkat(folder.get(), temporary.c_str(), 0);
+    Tell(messages, StringId::ExportCannotCreate, MessageIcon::Stop);
+    return ExportResult::CannotCreate;
+  }
   FileSink sink(file.get(), faults);
   bool written = fill(sink);
   written = written && !Injected(faults, IoOp::Sync) && ::fsync(file.get()) == 0;
