@@ -343,6 +343,7 @@ def main():
                 print(f"  [{number}/{len(mutants)}] {relative}:{index + 1} {what}: {verdict}",
                       flush=True)
             results.append((relative, killed, survived, unbuilt))
+            print(f"  {score_line(relative, killed, survived, unbuilt)}", flush=True)
     finally:
         restore()
 
@@ -352,11 +353,15 @@ def main():
             print(f"{relative}:{index + 1}: {what}\n    - {old}\n    + {new}")
     print("\nScore per file (killed / built mutants):")
     for relative, killed, survived, unbuilt in results:
-        built = killed + len(survived)
-        score = 100.0 * killed / built if built else 0.0
-        print(f"  {relative}: {killed}/{built} killed = {score:.0f} % "
-              f"({len(survived)} survived, {unbuilt} did not build)")
+        print(f"  {score_line(relative, killed, survived, unbuilt)}")
     return 0
+
+
+def score_line(relative, killed, survived, unbuilt):
+    built = killed + len(survived)
+    score = 100.0 * killed / built if built else 0.0
+    return (f"{relative}: {killed}/{built} killed = {score:.0f} % "
+            f"({len(survived)} survived, {unbuilt} did not build)")
 
 
 if __name__ == "__main__":
