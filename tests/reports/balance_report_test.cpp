@@ -167,12 +167,9 @@ TEST_F(BalanceReportTest, RefusedRangesLimitsAndTheLowestTotal) {
   driver_->Then([&](FullScreenDialog& d) {
     Range(d, QDate(2005, 10, 30), QDate(2005, 10, 29));
     Click(&d, kBalanceButton);
-    EXPECT_EQ(messages_.log.size(), 1u);
     EXPECT_EQ(Focused(), Control(d, kStartPicker));
-    ExpectEntry(d);
     Range(d, QDate(2005, 10, 1), QDate(2005, 10, 31));
     Click(&d, kBalanceButton);
-    EXPECT_EQ(messages_.log.size(), 2u);
     ExpectEntry(d);
     Done();
   });

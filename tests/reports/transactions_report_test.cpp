@@ -244,7 +244,6 @@ TEST_F(TransactionsReportTest, OverflowingSumsAndTheAmountHeaderWithoutAnOrder) 
     Range(d, QDate(2005, 10, 31), QDate(2005, 10, 31));
     Click(&d, kViewReport);
     EXPECT_EQ(Control<QLabel>(d, kTotalText)->text(), "- 21,474,836.48");
-    EXPECT_EQ(messages_.log.size(), 3u);
     Click(&d, kReset);
     Range(d, QDate(2005, 11, 1), QDate(2005, 11, 1));  // below the lowest: the other limit
     Click(&d, kViewReport);
