@@ -30,7 +30,6 @@ constexpr int kEndPicker = 1041;
 constexpr int kFindRecords = 1042;
 constexpr int kRangeCancel = 1043;
 
-// Every numbered control's place in the tall and in the wide layout.
 using Place = std::tuple<int, QRect, QRect>;
 const Place kViewOptionsPlaces[] = {
     {1119, {6, 20, 228, 69}, {6, 10, 180, 69}},     {1120, {18, 39, 156, 22}, {18, 29, 156, 22}},
@@ -120,7 +119,6 @@ TEST_F(ViewOptionsTest, SamplesFollowTheChoiceAndCancelKeepsTheSettings) {
     screen_.Panel().Raise();
     screen_.ActivateTopPage();
     EXPECT_FALSE(screen_.Panel().IsRaised());
-
     // The heading and its rule in the tall layout only.
     QLabel* heading = nullptr;
     for (QLabel* label : dialog.findChildren<QLabel*>()) {

@@ -124,8 +124,7 @@ int Scenario(const fs::path& disk, std::string& report) {
   report += written && ReadBytes(old) == TransactionsCsv(file, request.csv) ? "; then written"
                                                                             : "; NOT WRITTEN";
 
-  // A folder that may not be written counts as missing, even for root, who passes every
-  // permission check but not a read-only file system.
+  // A folder that may not be written counts as missing, for root too: a read-only file system.
   messages.shown.clear();
   const bool missing =
       ::mount("tmpfs", disk.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) == 0 &&

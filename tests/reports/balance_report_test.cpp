@@ -136,8 +136,7 @@ TEST_F(BalanceReportTest, EveryAccountWithZeroRowsSignsSortsRotationAndExport) {
 
     // The next report starts from it; a tap, then OK, which keeps the new order.
     Click(&d, kBalanceButton);
-    list = Report(d).List();
-    ASSERT_NE(list, nullptr);
+    ASSERT_NE(list = Report(d).List(), nullptr);
     TapReportHeader(*list, 1);
     EXPECT_EQ(ReportRows(*list), (QStringList{"Bank 1,000.00 4", "Empty 0.00 6", "Cash 12.50 3"}));
     Done();
@@ -180,9 +179,10 @@ TEST_F(BalanceReportTest, RefusedRangesLimitsAndTheLowestTotal) {
   // Savings alone passes the limit on the 30th.
   AddMoney(save, u"Salary", 2000000000, kIncome, Date(2005, 10, 30));
   AddMoney(save, u"Salary", 2000000000, kIncome, Date(2005, 10, 30));
-  // On the 31st the total is the lowest there is, which still has its texts.
+  // On the 31st the total is the lowest there is, which still has its texts; then the highest.
   AddMoney(cash, u"Rent", 2147483647, kExpense, Date(2005, 10, 31));
   AddMoney(bank, u"Rent", 1, kExpense, Date(2005, 10, 31));
+  AddMoney(bank, u"Gift", 2147483647, kIncome, Date(2005, 11, 1));
   ShowAccount(cash);
   for (int i = 0; i < 2; ++i) {
     messages_.Expect(kOverflow);
@@ -199,6 +199,10 @@ TEST_F(BalanceReportTest, RefusedRangesLimitsAndTheLowestTotal) {
     EXPECT_EQ(messages_.log.size(), 6u);
     ExpectEntry(d);
 
+    Range(d, QDate(2005, 11, 1), QDate(2005, 11, 1));
+    Click(&d, kBalanceButton);
+    EXPECT_EQ(TotalText(d), "21,474,836.47");
+    Click(&d, kReset);
     Range(d, QDate(2005, 10, 31), QDate(2005, 10, 31));
     Click(&d, kBalanceButton);
     ASSERT_TRUE(Report(d).IsShown());
