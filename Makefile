@@ -1,5 +1,5 @@
 # A thin door to scripts/setup.sh and CMake; the real work lives there.
-.PHONY: all build run test test-asan bench compare fuzz fuzz-build screenshots package package-check clean
+.PHONY: all build run test test-asan bench compare fuzz fuzz-build screenshots package package-check mutate clean
 
 all: build
 
@@ -45,5 +45,12 @@ package:
 package-check:
 	scripts/package-check.sh
 
+# Mutation testing: make mutate FILES="export/csv_files.cpp reports/date_range.cpp" [N=40] [SEED=1]
+N ?= 40
+SEED ?= 1
+mutate:
+	@test -n "$(FILES)" || { echo 'make mutate FILES="path/to/file.cpp ..." [N=40] [SEED=1]'; exit 2; }
+	python3 scripts/mutate.py -n $(N) --seed $(SEED) $(FILES)
+
 clean:
-	rm -rf build build-asan build-bench build-fuzz
+	rm -rf build build-asan build-bench build-fuzz build-mutate

@@ -115,6 +115,8 @@ ParsedArguments ParseArguments(std::span<const std::string_view> args) {
       request.unicode = true;
     } else if (name == "--force" && exporting && !value) {
       request.force = true;
+    } else if (name == "--descending" && exporting && !value) {
+      request.descending = true;
     } else if ((name == "--from" || name == "--to") && !exporting) {
       const std::optional<std::string_view> text = takeValue();
       if (!text) return Wrong(shown + " needs a date");

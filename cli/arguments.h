@@ -25,6 +25,7 @@ struct Request {
   bool unicode = false;
   std::uint32_t dateForm = 0;
   std::uint32_t grouping = 0;
+  bool descending = false;  // export only: newest first
 };
 
 struct ParsedArguments {

@@ -33,7 +33,9 @@ Outcome ExportAccount(StoreReader& store, const Request& request,
   MoneyList money;
   if (!store.ReadMoneyRecords(money, selection)) return StoreFailure(store.LastError());
   CollectedMessages messages;
-  if (!SortMoneyByDate(money, kAscending, messages)) return Refused(messages.shown);
+  if (!SortMoneyByDate(money, request.descending ? kDescending : kAscending, messages)) {
+    return Refused(messages.shown);
+  }
 
   TransactionsFile file;
   file.reportDate = clock.NowUtc();

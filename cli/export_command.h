@@ -10,9 +10,9 @@
 
 namespace quidora::cli {
 
-// The records go in date order (equal dates in key order), as the account view shows them
-// sorted by date; the report date is today by `clock`. See cli/export_target.h for what FILE may
-// be.
+// The records go in ascending date order, equal dates in the store's key order (the account
+// view sorted by date, ascending); with `descending` in the exact reverse of that order. The
+// report date is today by `clock`. See cli/export_target.h for what FILE may be.
 Outcome ExportAccount(StoreReader& store, const Request& request,
                       const platform::DeviceLocations& locations, const platform::Clock& clock);
 

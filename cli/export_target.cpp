@@ -143,7 +143,7 @@ int CreateTemporary(int folder, std::string& name) {
     std::snprintf(text, sizeof text, ".quidora-cli-%016llx.tmp", random);
     name = text;
     const int fd =
-        ::openat(folder, text, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        ::openat(folder, text, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   return -1;

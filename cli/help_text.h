@@ -23,13 +23,18 @@ Commands:
       name; categories without a total are left out.
   records ACCOUNT [--from DATE] [--to DATE]
       The account's records over the range in date order; expenses negative.
-  export ACCOUNT FILE [--force] [--unicode] [--date-form N] [--grouping N]
-      Writes every record of the account to FILE as the device program's
-      transactions export does; FILE - is standard output. FILE is a new file,
-      or an existing regular file with --force (it keeps its mode); links,
-      FIFOs, devices and the data folder's files are refused. --unicode writes UTF-16 (default: Windows-1252
+  export ACCOUNT FILE [--force] [--unicode] [--date-form N] [--grouping N] [--descending]
+      Writes every record of the account to FILE in the device program's
+      transactions file format: the bytes its Export Transactions writes when
+      the account's list is sorted by date. Records go oldest first, records
+      of one day in the order they were stored; --descending writes the exact
+      reverse (newest first). FILE - is standard output. FILE is a new file,
+      or an existing regular file with --force; links, FIFOs, devices and the
+      data folder's files are refused. --unicode writes UTF-16 (default: Windows-1252
       text); --date-form 0..3 picks dd-mm-yy, dd/mm/yy, mm-dd-yy or mm/dd/yy
-      (default 0); --grouping 1 writes 1.234,56 instead of 1,234.56.
+      (default 0); --grouping 1 writes 1.234,56 instead of 1,234.56. A new
+      FILE may be read by its owner only (mode 0600); a replaced FILE keeps
+      its mode.
 
   import FILE --account NAME [options]
       Adds the records of FILE to the account, all or none: this program's
@@ -65,10 +70,11 @@ The store is QUIDORA_HOME/objectstore.db when QUIDORA_HOME is set, else
 $XDG_DATA_HOME/quidora/objectstore.db (~/.local/share/quidora/objectstore.db).
 
 Exit status: 0 done; 1 a wrong command line, an unknown account, a sum beyond
-the largest amount possible, or a file that cannot be imported (its first 20
-problems are listed); 2 the store is missing, damaged, of a later version of
-Quidora, or cannot be read or written; 3 the device program runs on the data
-folder (import only). A refused import leaves the store exactly as it was.
+the largest amount possible, an export file that could not be written, or a
+file that cannot be imported (its first 20 problems are listed); 2 the store is
+missing, damaged, of a later version of Quidora, or cannot be read or written;
+3 the device program runs on the data folder (import, backup, restore). A
+refused import leaves the store exactly as it was.
 )";
 
 }  // namespace quidora::cli

@@ -110,8 +110,9 @@ bool BalanceReport(const BalanceReportFile& file, const CsvOptions& options, Out
     NameAmountLine(out, account.Name(), account.balance, options.grouping);
   }
   Line(out);
-  Line(out, LoadString(StringId::CsvTotalBalance), ' ',
-       FormatAmount(file.total, options.grouping).view());
+  // Quoted: the total's own comma (a thousands or a decimal comma) would split it in two.
+  Line(out, '"', LoadString(StringId::CsvTotalBalance), ' ',
+       FormatAmount(file.total, options.grouping).view(), '"');
   return out.Finish();
 }
 

@@ -4,7 +4,8 @@
 // Every line ends with CR LF; nothing comes before the first line or after the last line's end.
 // Fields are written as they are, between double quotes, except the memo, whose double quotes,
 // apostrophes and grave accents become spaces, as do both characters of a CR LF pair inside it
-// (so a spreadsheet sees one field on one line). Nothing else is escaped.
+// (so a spreadsheet sees one field on one line). Nothing else is escaped. The one line without
+// quotes is the balance report file's heading, which holds no comma.
 //
 // These functions only format: they know nothing of folders or of the user. The writers of
 // export_writers.h put them into a file safely; a command-line tool or a benchmark can hand them

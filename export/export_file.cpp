@@ -73,7 +73,8 @@ ExportResult WriteExportFile(const ExportRequest& request, const ExportServices&
     return ExportResult::CannotCreate;
   }
 
-  const WholeFileOptions options{".quidora-export-", 0600, replacing, services.faults};
+  WholeFileOptions options{".quidora-export-", 0600, replacing, services.faults};
+  if (replacing && S_ISREG(existing.st_mode)) options.keptMode = existing.st_mode & 07777;
   switch (WriteWholeFile(folder.get(), name, options, fill)) {
     case WholeFileStep::Done:
       break;

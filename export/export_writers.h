@@ -18,7 +18,8 @@
 // The new file is written under a temporary name in the same folder and synced; only when it is
 // complete does it take the chosen name, in one rename (which replaces a link itself, never the
 // file it points to). Any failure leaves what had the name exactly as it was and removes the
-// temporary file. Without the user's Yes nothing is ever replaced, even something that appears
+// temporary file. A new file may be read and written by its owner only (mode 0600); a replaced
+// file keeps its mode. Without the user's Yes nothing is ever replaced, even something that appears
 // under the name while the file is being written.
 //
 // Messages go through `messages` with the wait cursor removed first. Not thread-safe.

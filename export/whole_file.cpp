@@ -107,6 +107,12 @@ WholeFileStep WriteWholeFile(int folder, const std::string& name, const WholeFil
           ? -1
           : CreateTemporary(folder, options.temporaryPrefix, options.mode, temporary));
   if (file.get() < 0) return WholeFileStep::Create;
+  // A replaced file keeps the mode its owner gave it; a new one keeps `options.mode`.
+  if (options.keptMode >= 0 && ::fchmod(file.get(), static_cast<mode_t>(options.keptMode)) != 0) {
+    file.Close();
+    RemoveTemporary(folder, temporary);
+    return WholeFileStep::Create;
+  }
   FileSink sink(file.get(), faults);
   bool written = fill(sink);
   written = written && !FaultInjected(faults, IoOp::Sync) && ::fsync(file.get()) == 0;

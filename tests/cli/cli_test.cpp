@@ -176,6 +176,23 @@ TEST_F(CliTest, ExportWritesTheDeviceProgramsTransactionsFile) {
                                  "\"15-06-10\",\"Car\",\"-300.00\",\"tyres\"\r\n"
                                  "\"31-12-10\",\"Food\",\"-7.50\",\"last day\"\r\n"
                                  "\"01-01-11\",\"Car\",\"-50.00\",\"after\"\r\n");
+  EXPECT_EQ(fs::status(file).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+
+  // Newest first: the exact reverse, the two records of one day included; the replaced file
+  // keeps the mode its owner gave it.
+  fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  run = Run({"export", "Cash", file.string(), "--descending"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  const std::string newest = FileBytes(file);
+  EXPECT_NE(newest.find("\"Memo\"\r\n"
+                        "\"01-01-11\",\"Car\",\"-50.00\",\"after\"\r\n"
+                        "\"31-12-10\",\"Food\",\"-7.50\",\"last day\"\r\n"
+                        "\"15-06-10\",\"Car\",\"-300.00\",\"tyres\"\r\n"
+                        "\"15-06-10\",\"Food\",\"-12.50\",\"\"\r\n"),
+            std::string::npos)
+      << newest;
+  EXPECT_EQ(fs::status(file).permissions(),
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 
   // The other options, over the existing file: UTF-16 without a byte-order mark.
   run = Run({"export", "Épargne", file.string(), "--force", "--unicode", "--date-form", "3",
@@ -194,8 +211,9 @@ TEST_F(CliTest, ExportWritesTheDeviceProgramsTransactionsFile) {
   EXPECT_NE(FileBytes(file).find("Account: \xC9pargne"), std::string::npos);
 
   // Never over the store's own files, nor over a folder.
-  for (const fs::path& refused :
-       {VolumeFile(), fs::path(VolumeFile().string() + "-wal"), out.path()}) {
+  // Nor into a folder that is not there: a failed write is status 1 too.
+  for (const fs::path& refused : {VolumeFile(), fs::path(VolumeFile().string() + "-wal"),
+                                  out.path(), out.path() / "missing" / "cash.csv"}) {
     run = Run({"export", "Cash", refused.string()});
     EXPECT_EQ(run.status, 1) << refused;
     EXPECT_NE(run.err, "");
@@ -232,6 +250,7 @@ TEST_F(CliTest, WrongRequestsEndWithStatusOneAndPrintNoReport) {
       {{"accounts", "Cash"}, "takes no operands"},
       {{"records"}, "takes ACCOUNT"},
       {{"records", "Cash", "--unicode"}, "has no option --unicode"},
+      {{"records", "Cash", "--descending"}, "has no option --descending"},
       {{"accounts", "--format", "xml"}, "--format takes"},
       {{"export", "Cash", "out.csv", "--date-form", "4"}, "--date-form takes 0, 1, 2 or 3"},
       {{"export", "Cash", "out.csv", "--from", "2010-01-01"}, "has no option --from"},

@@ -87,6 +87,9 @@ class ExportDialogTest : public DialogTest {
 };
 
 TEST_F(ExportDialogTest, NamesAreRememberedPerKindForTheRunOnly) {
+  // Date and amount views that tell each other apart in every file.
+  program_->settings.dateTypeView = 3;
+  program_->settings.moneyTypeView = 1;
   // Transactions: two spaces either side are trimmed off the file's name.
   driver_->Then([&](FullScreenDialog& d) {
     EXPECT_EQ(NameShown(d, kTransactions), "");

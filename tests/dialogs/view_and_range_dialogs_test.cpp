@@ -1,12 +1,16 @@
 // "View Options" and "Delete by Range" driven through their controls.
 #include <QComboBox>
 #include <QDateEdit>
+#include <QImage>
 #include <QLabel>
+#include <span>
+#include <tuple>
 
 #include "dialog_fixture.h"
 #include "dialogs/dialogs.h"
 #include "platform/ui/input_panel.h"
 #include "platform/ui/input_panel_rules.h"
+#include "platform/ui/text.h"
 #include "store/loading.h"
 
 namespace quidora::testing {
@@ -26,6 +30,27 @@ constexpr int kEndPicker = 1041;
 constexpr int kFindRecords = 1042;
 constexpr int kRangeCancel = 1043;
 
+using Place = std::tuple<int, QRect, QRect>;
+const Place kViewOptionsPlaces[] = {
+    {1119, {6, 20, 228, 69}, {6, 10, 180, 69}},     {1120, {18, 39, 156, 22}, {18, 29, 156, 22}},
+    {1121, {18, 65, 65, 18}, {18, 55, 65, 18}},     {1122, {94, 63, 80, 18}, {94, 53, 80, 18}},
+    {1123, {6, 93, 228, 90}, {6, 83, 180, 87}},     {1124, {18, 113, 140, 18}, {18, 101, 140, 18}},
+    {1125, {18, 132, 156, 22}, {18, 120, 156, 22}}, {1126, {18, 157, 65, 18}, {18, 146, 65, 18}},
+    {1127, {94, 157, 80, 18}, {94, 144, 80, 18}},   {1128, {7, 195, 80, 21}, {192, 18, 80, 21}},
+    {1129, {153, 195, 80, 21}, {192, 57, 80, 21}}};
+const Place kDeleteRangePlaces[] = {
+    {1900, {6, 32, 228, 88}, {6, 30, 200, 88}},     {1901, {16, 56, 50, 20}, {16, 54, 50, 20}},
+    {1040, {70, 54, 150, 22}, {70, 52, 126, 22}},   {1902, {16, 88, 50, 20}, {16, 86, 50, 20}},
+    {1041, {70, 86, 150, 22}, {70, 84, 126, 22}},   {1042, {7, 134, 110, 24}, {214, 40, 100, 24}},
+    {1043, {123, 134, 110, 24}, {214, 76, 100, 24}}};
+
+void ExpectPlaces(FullScreenDialog& dialog, std::span<const Place> places, bool wide) {
+  for (const auto& [id, tall, wideRect] : places) {
+    const QWidget* control = ui::FindControl<QWidget>(&dialog, id);
+    EXPECT_EQ(control != nullptr ? control->geometry() : QRect(), wide ? wideRect : tall) << id;
+  }
+}
+
 QString Text(FullScreenDialog& dialog, int id) {
   auto* label = ui::FindControl<QLabel>(&dialog, id);
   return label != nullptr ? label->text() : QString();
@@ -35,6 +60,14 @@ QComboBox* List(FullScreenDialog& dialog, int id) {
   auto* list = ui::FindControl<QComboBox>(&dialog, id);
   EXPECT_NE(list, nullptr);
   return list;
+}
+
+// The blue pixels of the heading's rule (row 23) where no control of either layout is blue.
+int BlueRulePixels(FullScreenDialog& dialog) {
+  const QImage image = dialog.grab().toImage();
+  int blue = 0;
+  for (int x = 6; x < 186; ++x) blue += image.pixelColor(x, 23) == QColor(0, 0, 255) ? 1 : 0;
+  return blue;
 }
 
 void Choose(FullScreenDialog& dialog, int id, const QString& entry) {
@@ -88,6 +121,23 @@ TEST_F(ViewOptionsTest, SamplesFollowTheChoiceAndCancelKeepsTheSettings) {
     EXPECT_FALSE(screen_.Panel().IsRaised());
     grouping->hidePopup();
     EXPECT_FALSE(screen_.Panel().IsRaised());
+    // Coming back on top (after a message box, say) lowers it as well.
+    screen_.Panel().Raise();
+    screen_.ActivateTopPage();
+    EXPECT_FALSE(screen_.Panel().IsRaised());
+    // The heading and its rule in the tall layout only.
+    QLabel* heading = nullptr;
+    for (QLabel* label : dialog.findChildren<QLabel*>()) {
+      if (label->text() == ui::LoadQString(StringId::ViewOptionsHeading)) heading = label;
+    }
+    ASSERT_NE(heading, nullptr);
+    EXPECT_TRUE(heading->isVisible());
+    EXPECT_GT(BlueRulePixels(dialog), 150);
+    ExpectPlaces(dialog, kViewOptionsPlaces, false);
+    UseScreen(320, 240);
+    EXPECT_FALSE(heading->isVisible());
+    EXPECT_EQ(BlueRulePixels(dialog), 0);
+    ExpectPlaces(dialog, kViewOptionsPlaces, true);
     Click(&dialog, kViewCancel);
   });
   EXPECT_EQ(RunViewOptionsDialog(*program_), end_code::kViewOptionsCancel);
@@ -139,6 +189,12 @@ TEST_F(DeleteRangeTest, OneDayTakesExactlyThatDaysRecordsOfTheShownAccount) {
   messages_.Expect(u"3 records will be deleted. Continue?", MessageAnswer::Yes);
   driver_->Then([&](FullScreenDialog& dialog) {
     EXPECT_EQ(Focused(), ui::FindControl<QDateEdit>(&dialog, kStartPicker));
+    // The heading's rule in both layouts; the buttons below the group, or right of it.
+    EXPECT_GT(BlueRulePixels(dialog), 150);
+    ExpectPlaces(dialog, kDeleteRangePlaces, false);
+    UseScreen(320, 240);
+    EXPECT_GT(BlueRulePixels(dialog), 150);
+    ExpectPlaces(dialog, kDeleteRangePlaces, true);
     Click(&dialog, kFindRecords);
   });
   EXPECT_EQ(RunDeleteRangeDialog(*program_, *host_), end_code::kDeleteRangeDone);
@@ -155,6 +211,9 @@ TEST_F(DeleteRangeTest, OneDayTakesExactlyThatDaysRecordsOfTheShownAccount) {
 }
 
 TEST_F(DeleteRangeTest, WrongRangesNoAndCancelLeaveTheStoreUntouched) {
+  // The reports' range: what is picked here never becomes it.
+  program_->rangeStartDate = Date(2005, 1, 1);
+  program_->rangeEndDate = Date(2005, 1, 31);
   messages_.Expect(u"Starts date must be earlier than Ends date!");
   messages_.Expect(u"No Records found !");
   messages_.Expect(u"1 records will be deleted. Continue?", MessageAnswer::No);
@@ -173,6 +232,9 @@ TEST_F(DeleteRangeTest, WrongRangesNoAndCancelLeaveTheStoreUntouched) {
   });
   EXPECT_EQ(RunDeleteRangeDialog(*program_, *host_), end_code::kDeleteRangeCancel);
   EXPECT_TRUE(messages_.AllShown());
+  for (const ShownMessage& shown : messages_.log) EXPECT_EQ(shown.icon, MessageIcon::Exclamation);
+  EXPECT_EQ(DateNumberOf(program_->rangeStartDate).value_or(0), 20050101u);
+  EXPECT_EQ(DateNumberOf(program_->rangeEndDate).value_or(0), 20050131u);
   EXPECT_EQ(StoredOf(bank_), 5u);
   EXPECT_EQ(StoredOf(cash_), 1u);
   EXPECT_EQ(program_->money.size(), 5u);

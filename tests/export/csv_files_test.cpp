@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "core/record_list.h"
 
@@ -27,6 +28,26 @@ std::string Golden(const std::string& name) {
   return ::testing::AssertionFailure()
          << "sizes " << expected.size() << " / " << actual.size() << ", first difference at byte "
          << at << ": ..." << actual.substr(at < 20 ? 0 : at - 20, 40);
+}
+
+// The lines and fields of a file as a spreadsheet reads them: commas outside quotes separate.
+std::vector<std::vector<std::string>> Rows(const std::string& file) {
+  std::vector<std::vector<std::string>> rows(1, std::vector<std::string>(1));
+  bool quoted = false;
+  for (std::size_t i = 0; i < file.size(); ++i) {
+    if (file[i] == '"') {
+      quoted = !quoted;
+    } else if (!quoted && file.compare(i, 2, "\r\n") == 0) {
+      rows.emplace_back(1);
+      ++i;
+    } else if (!quoted && file[i] == ',') {
+      rows.back().emplace_back();
+    } else {
+      rows.back().back() += file[i];
+    }
+  }
+  rows.pop_back();  // what follows the last line's end
+  return rows;
 }
 
 SystemTime Day(int year, int month, int day) {
@@ -111,12 +132,20 @@ TEST(CsvFilesTest, EachFileMatchesItsGoldenBytes) {
       EXPECT_TRUE(
           SameBytes(Golden("categories-" + suffix), CategoryReportCsv(categories, options)));
 
-      // Grouping 1 takes the one-day heading.
+      // Grouping 1 takes the one-day heading. Both totals hold a comma.
       const BalanceReportFile balances{grouping == 1 ? Number(2005, 10, 5) : Number(2005, 10, 1),
                                        grouping == 1 ? Number(2005, 10, 5) : Number(2005, 10, 31),
                                        {lists.accounts.begin(), lists.accounts.end()},
-                                       -2500};
-      EXPECT_TRUE(SameBytes(Golden("balances-" + suffix), BalanceReportCsv(balances, options)));
+                                       grouping == 1 ? -2500 : 123451};
+      const std::string balanceFile = BalanceReportCsv(balances, options);
+      EXPECT_TRUE(SameBytes(Golden("balances-" + suffix), balanceFile));
+      if (encoding == kExportAscii) {
+        // Read back as a spreadsheet would: no line may split inside a field.
+        const auto rows = Rows(balanceFile);
+        ASSERT_EQ(rows.size(), 7u);
+        EXPECT_EQ(rows[6], std::vector<std::string>{grouping == 1 ? "Total Balance: -25,00"
+                                                                  : "Total Balance: 1,234.51"});
+      }
     }
   }
 }

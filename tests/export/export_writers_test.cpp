@@ -87,14 +87,17 @@ TEST_F(ExportWritersTest, WritesANewFileAndAsksBeforeReplacingOne) {
   ASSERT_EQ(::stat(written.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0600u) << "the device's files are the user's alone";
 
-  // The same name again: No keeps the file, Yes replaces it.
+  // The same name again: No keeps the file, Yes replaces it and keeps the mode it had.
   WriteBytes(written, "old");
+  const fs::perms shared = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+  fs::permissions(written, shared);
   messages.Expect(kExists, MessageAnswer::No);
   EXPECT_EQ(Export(u"Spring 05"), ExportResult::KeptExisting);
   EXPECT_EQ(ReadBytes(written), "old");
   messages.Expect(kExists, MessageAnswer::Yes);
   EXPECT_EQ(Export(u"Spring 05"), ExportResult::Written);
   EXPECT_EQ(ReadBytes(written), Expected());
+  EXPECT_EQ(fs::status(written).permissions(), shared);
   ASSERT_EQ(messages.log.size(), 2u);
   EXPECT_EQ(messages.log[0].icon, MessageIcon::Exclamation);
   EXPECT_EQ(messages.log[0].buttons, MessageButtons::YesNo);

@@ -35,7 +35,8 @@ constexpr int kCannotMount = 77;
 class AnsweringYes final : public MessageService {
  public:
   MessageAnswer Show(std::u16string_view text, MessageIcon, MessageButtons) override {
-    for (StringId id : {StringId::ExportFileExists, StringId::ExportWriteFailed}) {
+    for (StringId id : {StringId::ExportFileExists, StringId::ExportWriteFailed,
+                        StringId::ExportNoBusinessFolder}) {
       if (text == LoadString(id)) shown += std::to_string(static_cast<unsigned>(id)) + " ";
     }
     return MessageAnswer::Yes;
@@ -122,6 +123,14 @@ int Scenario(const fs::path& disk, std::string& report) {
       ExportTransactions(request, file, {locations, messages}) == ExportResult::Written;
   report += written && ReadBytes(old) == TransactionsCsv(file, request.csv) ? "; then written"
                                                                             : "; NOT WRITTEN";
+
+  // A folder that may not be written counts as missing, for root too: a read-only file system.
+  messages.shown.clear();
+  const bool missing =
+      ::mount("tmpfs", disk.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) == 0 &&
+      ExportTransactions(request, file, {locations, messages}) == ExportResult::FolderMissing;
+  report += (missing ? "; read-only missing, shown " : "; read-only NOT MISSING, shown ") +
+            messages.shown;
   return 0;
 }
 
@@ -153,7 +162,9 @@ TEST(ExportFullDiskTest, AFullFileSystemKeepsTheOldFile) {
     GTEST_SKIP() << "no private tmpfs can be made here (" << report
                  << "); the injected failures cover a full disk";
   }
-  EXPECT_EQ(report, "full; shown 40041 40044 ; old old bytes; files Oct.csv; then written");
+  EXPECT_EQ(report,
+            "full; shown 40041 40044 ; old old bytes; files Oct.csv; then written; "
+            "read-only missing, shown 40031 ");
 }
 
 }  // namespace

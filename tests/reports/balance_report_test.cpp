@@ -25,6 +25,7 @@ constexpr int kExport = 1157;
 constexpr int kTotalLabel = 1158;
 constexpr int kTotalText = 1159;
 
+const std::u16string kStartsAfterEnds = u"Starts date must be earlier than Ends date!";
 const std::u16string kNothingFound = u"No transactions found in date range specified.";
 const std::u16string kOverflow =
     u"Balance amount exceeds the largest amount possible in Quidora program. In order to finish "
@@ -135,13 +136,21 @@ TEST_F(BalanceReportTest, EveryAccountWithZeroRowsSignsSortsRotationAndExport) {
     Click(&d, kExport);
     EXPECT_EQ(d.DefaultButton(), Control(d, kReset));
     Click(&d, kReset);
+    EXPECT_EQ(program_->settings.sortABalance, 0u) << "Reset keeps the running order";
+    EXPECT_EQ(program_->settings.sortOrderABalance, 1u);
     UseScreen(240, 320);
     ExpectEntry(d);
+
+    // The next report starts from it; a tap, then OK, which keeps the new order.
+    Click(&d, kBalanceButton);
+    ASSERT_NE(list = Report(d).List(), nullptr);
+    TapReportHeader(*list, 1);
+    EXPECT_EQ(ReportRows(*list), (QStringList{"Bank 1,000.00 4", "Empty 0.00 6", "Cash 12.50 3"}));
     Done();
   });
   EXPECT_EQ(reports::RunBalanceReport(*program_, *host_, Recorder()), 1);
   EXPECT_TRUE(messages_.log.empty());
-  EXPECT_EQ(program_->settings.sortABalance, 0u);
+  EXPECT_EQ(program_->settings.sortABalance, 1u);
   EXPECT_EQ(program_->settings.sortOrderABalance, 1u);
   ASSERT_EQ(exported.size(), 1u);
   EXPECT_EQ(exported[0].start, 20051029u);
@@ -152,10 +161,24 @@ TEST_F(BalanceReportTest, EveryAccountWithZeroRowsSignsSortsRotationAndExport) {
   EXPECT_EQ(host_->calls.back(), u"MoneyListReloaded");
 }
 
-TEST_F(BalanceReportTest, AnAccountOrTheTotalPastTheLimitShowsNoTotal) {
+TEST_F(BalanceReportTest, RefusedRangesLimitsAndTheLowestTotal) {
   const std::uint32_t cash = AddAccount(u"Cash");
   const std::uint32_t bank = AddAccount(u"Bank");
   const std::uint32_t save = AddAccount(u"Savings");
+  // Without a single money record: nothing to sum, whatever the range.
+  ShowAccount(cash);
+  messages_.Expect(kStartsAfterEnds);
+  messages_.Expect(kNothingFound);
+  driver_->Then([&](FullScreenDialog& d) {
+    Range(d, QDate(2005, 10, 30), QDate(2005, 10, 29));
+    Click(&d, kBalanceButton);
+    Range(d, QDate(2005, 10, 1), QDate(2005, 10, 31));
+    Click(&d, kBalanceButton);
+    ExpectEntry(d);
+    Done();
+  });
+  EXPECT_EQ(reports::RunBalanceReport(*program_, *host_, Recorder()), 1);
+
   const SystemTime day = Date(2005, 10, 29);
   // Each account fits on the 29th; together they do not.
   AddMoney(cash, u"Salary", 1500000000, kIncome, day);
@@ -163,6 +186,10 @@ TEST_F(BalanceReportTest, AnAccountOrTheTotalPastTheLimitShowsNoTotal) {
   // Savings alone passes the limit on the 30th.
   AddMoney(save, u"Salary", 2000000000, kIncome, Date(2005, 10, 30));
   AddMoney(save, u"Salary", 2000000000, kIncome, Date(2005, 10, 30));
+  // On the 31st the total is the lowest there is, which still has its texts; then the highest.
+  AddMoney(cash, u"Rent", 2147483647, kExpense, Date(2005, 10, 31));
+  AddMoney(bank, u"Rent", 1, kExpense, Date(2005, 10, 31));
+  AddMoney(bank, u"Gift", 2147483647, kIncome, Date(2005, 11, 1));
   ShowAccount(cash);
   for (int i = 0; i < 2; ++i) {
     messages_.Expect(kOverflow);
@@ -172,17 +199,28 @@ TEST_F(BalanceReportTest, AnAccountOrTheTotalPastTheLimitShowsNoTotal) {
   driver_->Then([&](FullScreenDialog& d) {
     Range(d, QDate(2005, 10, 29), QDate(2005, 10, 29));
     Click(&d, kBalanceButton);
-    EXPECT_EQ(messages_.log.size(), 2u);
+    EXPECT_EQ(messages_.log.size(), 4u);
     ExpectEntry(d);
     Range(d, QDate(2005, 10, 30), QDate(2005, 10, 30));
     Click(&d, kBalanceButton);
-    EXPECT_EQ(messages_.log.size(), 4u);
+    EXPECT_EQ(messages_.log.size(), 6u);
     ExpectEntry(d);
+
+    Range(d, QDate(2005, 11, 1), QDate(2005, 11, 1));
+    Click(&d, kBalanceButton);
+    EXPECT_EQ(TotalText(d), "21,474,836.47");
+    Click(&d, kReset);
+    Range(d, QDate(2005, 10, 31), QDate(2005, 10, 31));
+    Click(&d, kBalanceButton);
+    ASSERT_TRUE(Report(d).IsShown());
+    EXPECT_EQ(TotalText(d), "- 21,474,836.48");
+    EXPECT_EQ(program_->totalBalance.amount, 2147483647) << "the field's largest magnitude";
+    EXPECT_EQ(program_->totalBalance.AmountText(0).view(), u"21,474,836.48");
     Done();
   });
   EXPECT_EQ(reports::RunBalanceReport(*program_, *host_, Recorder()), 1);
-  EXPECT_TRUE(exported.empty());
-  EXPECT_EQ(MoneyAccounts(), std::vector<std::uint32_t>{cash});
+  for (const ShownMessage& shown : messages_.log) EXPECT_EQ(shown.icon, MessageIcon::Exclamation);
+  EXPECT_EQ(MoneyAccounts(), (std::vector<std::uint32_t>{cash, cash}));
 }
 
 }  // namespace

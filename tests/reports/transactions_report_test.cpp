@@ -131,12 +131,14 @@ TEST_F(TransactionsReportTest, OneDayOfTheShownAccountByCategorySortedRotatedAnd
 
     Click(&d, kExport);
     EXPECT_EQ(d.DefaultButton(), Control(d, kReset));
+    // A tap after the rotation's save-back: only OK can keep it.
+    TapReportHeader(*list, 1);
     Done();
   });
   EXPECT_EQ(reports::RunTransactionsReport(*program_, exportReport), 1);
   EXPECT_TRUE(messages_.log.empty());
   EXPECT_EQ(program_->settings.sortRapport, 1u);
-  EXPECT_EQ(program_->settings.sortOrderRapport, 0u);
+  EXPECT_EQ(program_->settings.sortOrderRapport, 1u);
 
   // Every category goes out, the cancelled and the empty ones with 0, in the list's order.
   ASSERT_EQ(exported.size(), 1u);
@@ -154,6 +156,7 @@ TEST_F(TransactionsReportTest, TotalsOfEmptyAndNegativeRangesAndRefusedRanges) {
   AddMoney(cash, u"Food", 1250, kExpense, Date(2005, 10, 29));
   AddMoney(cash, u"Rent", 50000, kExpense, Date(2005, 10, 30));
   AddMoney(cash, u"Food", 900000, kIncome, Date(2005, 10, 31));
+  AddMoney(cash, u"Gone", 300, kIncome, Date(2005, 10, 30));  // its category was deleted
   ShowAccount(cash);
   program_->settings.moneyTypeView = 1;
   messages_.Expect(kStartsAfterEnds);
@@ -187,8 +190,8 @@ TEST_F(TransactionsReportTest, TotalsOfEmptyAndNegativeRangesAndRefusedRanges) {
     Range(d, QDate(2005, 10, 29), QDate(2005, 10, 30));
     Click(&d, kTotal);
     Click(&d, kViewReport);
-    EXPECT_EQ(Control<QLabel>(d, kTotalText)->text(), "- 512,50");
-    EXPECT_EQ(Control(d, kTotalText)->accessibleName(), "- 512,50") << "the value is read out";
+    EXPECT_EQ(Control<QLabel>(d, kTotalText)->text(), "- 509,50");
+    EXPECT_EQ(Control(d, kTotalText)->accessibleName(), "- 509,50") << "the value is read out";
     EXPECT_EQ(Control(d, kTotalText)->accessibleDescription(), "Total");
     EXPECT_EQ(screen_.Navigation().TitleButton()->text(), "OK");
     // The panel goes down whenever the activation changes, also when the window loses it.
@@ -197,7 +200,7 @@ TEST_F(TransactionsReportTest, TotalsOfEmptyAndNegativeRangesAndRefusedRanges) {
     EXPECT_FALSE(screen_.Panel().IsRaised());
     UseScreen(320, 240);
     EXPECT_EQ(Control(d, kTotalText)->geometry(), QRect(211, 50, 80, 18));
-    EXPECT_EQ(Control<QLabel>(d, kTotalText)->text(), "- 512,50");
+    EXPECT_EQ(Control<QLabel>(d, kTotalText)->text(), "- 509,50");
     EXPECT_TRUE(Shown(d, kTotalText));
     EXPECT_TRUE(Shown(d, kReset));
     EXPECT_FALSE(Shown(d, kExport));
@@ -222,11 +225,17 @@ TEST_F(TransactionsReportTest, OverflowingSumsAndTheAmountHeaderWithoutAnOrder) 
   AddMoney(cash, u"Food", 5000, kIncome, next);
   AddMoney(cash, u"Salary", 100000, kIncome, next);
   AddMoney(cash, u"Zoo", 300, kExpense, next);
+  // The lowest total there is on the 31st; one cent past it on 1 November.
+  AddMoney(cash, u"Big", 2147483647, kExpense, Date(2005, 10, 31));
+  AddMoney(cash, u"Big", 1, kExpense, Date(2005, 10, 31));
+  AddMoney(cash, u"Big", 2147483647, kExpense, Date(2005, 11, 1));
+  AddMoney(cash, u"Big", 2, kExpense, Date(2005, 11, 1));
   ShowAccount(cash);
   program_->settings.sortRapport = 0;
   program_->settings.sortOrderRapport = 2;
   messages_.Expect(kOverflow);
   messages_.Expect(kNothingFound);
+  messages_.Expect(kOverflow);
   messages_.Expect(kOverflow);
 
   driver_->Then([&](FullScreenDialog& d) {
@@ -237,6 +246,14 @@ TEST_F(TransactionsReportTest, OverflowingSumsAndTheAmountHeaderWithoutAnOrder) 
     Click(&d, kTotal);
     Click(&d, kViewReport);  // total: the overflow, then back to the entry state
     EXPECT_EQ(messages_.log.size(), 3u);
+    ExpectEntry(d);
+    Range(d, QDate(2005, 10, 31), QDate(2005, 10, 31));
+    Click(&d, kViewReport);
+    EXPECT_EQ(Control<QLabel>(d, kTotalText)->text(), "- 21,474,836.48");
+    Click(&d, kReset);
+    Range(d, QDate(2005, 11, 1), QDate(2005, 11, 1));  // below the lowest: the other limit
+    Click(&d, kViewReport);
+    EXPECT_EQ(messages_.log.size(), 4u);
     ExpectEntry(d);
 
     Range(d, QDate(2005, 10, 30), QDate(2005, 10, 30));
@@ -257,6 +274,7 @@ TEST_F(TransactionsReportTest, OverflowingSumsAndTheAmountHeaderWithoutAnOrder) 
     Done();
   });
   EXPECT_EQ(reports::RunTransactionsReport(*program_, {}), 1);
+  for (const ShownMessage& shown : messages_.log) EXPECT_EQ(shown.icon, MessageIcon::Exclamation);
 }
 
 }  // namespace
