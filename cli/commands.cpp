@@ -82,7 +82,10 @@ Outcome StoreFailure(platform::StoreError error) {
 Outcome AccountsReport(StoreReader& store, const Request& request, Report& report) {
   AccountList accounts;
   MoneyList money;
-  if (!store.ReadAccounts(accounts) || !store.ReadMoneyRecords(money, Range(request))) {
+  // Balances need no texts: the records of the range come from the date order alone.
+  MoneySelection selection = Range(request);
+  selection.amountsOnly = true;
+  if (!store.ReadAccounts(accounts) || !store.ReadMoneyRecords(money, selection)) {
     return StoreFailure(store.LastError());
   }
   CollectedMessages messages;

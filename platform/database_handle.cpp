@@ -43,7 +43,9 @@ void MergeInto(Record& stored, std::span<const PropValue> props) {
 
 // The stored key of a record of `database` and, when `props` is given, its properties. False
 // with the volume's last error set (NotFound, Undecodable or the read's failure).
-bool ReadStored(Volume& v, Oid database, Oid record, std::int64_t& skey, Record* props) {
+// With `decoded`, a record that cannot be decoded is no failure: `*decoded` tells.
+bool ReadStored(Volume& v, Oid database, Oid record, std::int64_t& skey, Record* props,
+                bool* decoded = nullptr) {
   StatementUse use(v.selectRecord);
   v.selectRecord.Bind(1, record);
   v.selectRecord.Bind(2, database);
@@ -53,10 +55,13 @@ bool ReadStored(Volume& v, Oid database, Oid record, std::int64_t& skey, Record*
     return false;
   }
   skey = v.selectRecord.ColumnInt64(0);
-  if (props != nullptr && !DecodeRecord(v.selectRecord.ColumnBlob(1), *props)) {
-    return v.Fail(StoreError::Undecodable);
+  if (props == nullptr) return true;
+  const bool readable = DecodeRecord(v.selectRecord.ColumnBlob(1), *props);
+  if (decoded != nullptr) {
+    *decoded = readable;
+    return true;
   }
-  return true;
+  return readable || v.Fail(StoreError::Undecodable);
 }
 
 }  // namespace
@@ -216,6 +221,9 @@ Oid DatabaseHandle::WriteRecord(Oid record, std::span<const PropValue> props) {
   if (depth == 0) return fail();
   const std::optional<std::vector<PropId>> orders = v.OrdersOf(database);
   if (!orders) return fail();
+  const std::optional<std::optional<DateOrder>> dateOrder = v.DateOrderOf(database);
+  if (!dateOrder) return fail();
+  Record before;  // the stored properties, while the date order needs them
 
   std::vector<std::uint8_t> bytes;
   Oid oid = record;
@@ -239,6 +247,7 @@ Oid DatabaseHandle::WriteRecord(Oid record, std::span<const PropValue> props) {
   } else {
     if (!detail::ReadStored(v, database, record, oldSkey, &stored)) return fail();
     for (PropId prop : *orders) oldValues.push_back(detail::OrderValue(true, stored, prop));
+    if (*dateOrder) before = stored;
     detail::MergeInto(stored, props);
     written = stored;
     EncodeRecord(stored, bytes);
@@ -273,6 +282,12 @@ Oid DatabaseHandle::WriteRecord(Oid record, std::span<const PropValue> props) {
       }
     }
   }
+  if (*dateOrder) {
+    const bool placed =
+        record == 0 ? v.PlaceDated(database, **dateOrder, skey, oid, true, written)
+                    : v.MoveDated(database, **dateOrder, oldSkey, before, skey, oid, written);
+    if (!placed) return fail();
+  }
   if (v.HasOrders() && oldSkey != skey) {
     if (oldSkey >= 0 && oldSkey < detail::kValueAbsent &&
         !v.Check(v.runs.Remove(database, static_cast<std::uint32_t>(oldSkey)))) {
@@ -299,8 +314,17 @@ bool DatabaseHandle::DeleteRecord(Oid record) {
     return false;
   };
   if (depth == 0) return fail();
+  const std::optional<std::optional<DateOrder>> dateOrder = v.DateOrderOf(database);
+  if (!dateOrder) return fail();
   std::int64_t skey = 0;
-  if (!detail::ReadStored(v, database, record, skey, nullptr)) return fail();
+  Record stored;
+  bool decoded = true;
+  if (!detail::ReadStored(v, database, record, skey, *dateOrder ? &stored : nullptr, &decoded)) {
+    return fail();
+  }
+  if (*dateOrder && !v.UnplaceDated(database, **dateOrder, skey, record, decoded, stored)) {
+    return fail();
+  }
   {
     StatementUse use(v.deleteRecord);
     v.deleteRecord.Bind(1, record);

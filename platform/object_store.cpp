@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <vector>
 
+#include "platform/date_order.h"
 #include "platform/io_faults.h"
 #include "platform/store_cursor.h"
 #include "platform/volume.h"
@@ -157,7 +158,8 @@ bool ObjectStore::IsReadOnly() const {
 }
 
 Oid ObjectStore::CreateDatabase(std::u16string_view name, std::uint32_t type, PropId sortProp,
-                                std::span<const PropId> moreSortOrders) {
+                                std::span<const PropId> moreSortOrders,
+                                const DateOrder* dateOrder) {
   detail::Volume& v = *volume_;
   for (PropId prop : moreSortOrders) {
     if (!detail::IsUi4(prop) || prop == sortProp || !v.HasOrders()) {
@@ -192,6 +194,7 @@ Oid ObjectStore::CreateDatabase(std::u16string_view name, std::uint32_t type, Pr
   for (PropId prop : moreSortOrders) {
     if (!v.AddSortOrder(*oid, prop)) return 0;
   }
+  if (dateOrder != nullptr && !v.AddDateOrder(*oid, *dateOrder)) return 0;
   return scope.Commit() ? *oid : 0;
 }
 
@@ -251,6 +254,9 @@ std::optional<DatabaseInfo> ObjectStore::GetDatabaseInfo(Oid database) {
   std::optional<std::vector<PropId>> orders = v.OrdersOf(database);
   if (!orders) return std::nullopt;
   info.moreSortOrders = std::move(*orders);
+  std::optional<std::optional<DateOrder>> dateOrder = v.DateOrderOf(database);
+  if (!dateOrder) return std::nullopt;
+  info.dateOrder = std::move(*dateOrder);
   return info;
 }
 
@@ -268,9 +274,37 @@ bool ObjectStore::DeleteDatabase(Oid database) {
       !run(v.deleteDatabaseOrders) || !run(v.deleteDatabaseRuns)) {
     return false;
   }
+  if (v.HasDateOrders() &&
+      (!run(v.deleteDatabaseDated) || !run(v.deleteDatabaseDateOrder))) {
+    return false;
+  }
   if (!run(v.deleteDatabase)) return false;
   if (sqlite3_changes(v.db.get()) != 1) return v.Fail(StoreError::NotFound);
   return scope.Commit();
+}
+
+RangeRead ObjectStore::ReadDateRange(std::u16string_view database, const DateRange& range,
+                                     const TakeDated& take) {
+  detail::Volume& v = *volume_;
+  v.EndReads();
+  const std::vector<std::uint8_t> nameBytes = detail::NameBytes(database);
+  std::int64_t oid = 0;
+  {
+    StatementUse use(v.databaseByName);
+    v.databaseByName.BindBlobStatic(1, nameBytes);
+    const int rc = v.databaseByName.Step();
+    if (rc == SQLITE_DONE) {
+      v.lastError = StoreError::NotFound;
+      return RangeRead::NoDatabase;
+    }
+    if (!v.Check(rc)) return RangeRead::Failed;
+    oid = v.databaseByName.ColumnInt64(0);
+  }
+  if (!v.HasDateOrders()) return RangeRead::NoOrder;
+  int rc = SQLITE_OK;
+  const RangeRead read = detail::ReadDated(v.db, oid, range, take, rc);
+  if (read == RangeRead::Failed && v.Check(rc)) v.lastError = StoreError::Other;
+  return read;
 }
 
 Transaction ObjectStore::BeginTransaction() {
@@ -289,7 +323,7 @@ bool ObjectStore::CheckIntegrity() {
     if (check.Prepare(volume_->db, "PRAGMA integrity_check") != SQLITE_OK) return false;
     if (check.Step() != SQLITE_ROW || check.ColumnText(0) != "ok") return false;
   }
-  return !volume_->HasOrders() || detail::OrdersAndRunsAgree(volume_->db);
+  return !volume_->HasOrders() || detail::OrdersAndRunsAgree(volume_->db, volume_->HasDateOrders());
 }
 
 std::optional<BaselineScan> ScanWithPlainSqlite(const std::filesystem::path& file,

@@ -48,6 +48,14 @@
 //   CREATE TABLE key_runs(db INTEGER NOT NULL, first INTEGER NOT NULL, last INTEGER NOT NULL,
 //                         PRIMARY KEY(db, first)) WITHOUT ROWID;
 //   CREATE TABLE volume_state(clean_end INTEGER NOT NULL);   -- one row
+//   -- since version 3:
+//   CREATE TABLE date_orders(db INTEGER PRIMARY KEY, grp INTEGER NOT NULL,
+//                            year INTEGER NOT NULL, month INTEGER NOT NULL,
+//                            day INTEGER NOT NULL, carried BLOB NOT NULL);
+//   CREATE TABLE dated_records(db INTEGER NOT NULL, grp INTEGER NOT NULL, date INTEGER NOT NULL,
+//                              skey INTEGER NOT NULL, oid INTEGER NOT NULL,
+//                              carried BLOB NOT NULL,
+//                              PRIMARY KEY(db, grp, date, skey, oid)) WITHOUT ROWID;
 //
 // `name` is the database name as UTF-16LE bytes. `skey` is the record's key (0..2^32-1) or 2^32
 // for a record without one, so the primary key is the read order and a full read of a database is
@@ -56,15 +64,23 @@
 // A second sort order keeps a copy of each record of its database in `ordered_records`, placed by
 // `value`: the property's value, 2^32 when the record lacks it, 2^32 + 1 when its properties
 // cannot be decoded. Reading one value's records is then one short forward walk.
+// A date order keeps a place for each record of its database in `dated_records`: `grp` as a
+// second sort order's value on the group property, `date` the date number (0 for a date a
+// record refuses and for an undecodable record) and `carried` the last value of each carried
+// property (identifiers listed in date_orders.carried, 4 bytes little-endian each), one varint
+// a property: 0 when the record lacks it, else value + 1. A range of dates of one group is then
+// one short forward walk that reads little more than it answers.
 // `key_runs` holds, per database, every maximal run first..last of consecutive keys that records
 // hold. `clean_end` is 0 from a run's first change until it calls MarkCleanEnd.
 //
-// Version 1 volumes (the same without the tables marked "since version 2") are upgraded in one
-// transaction when opened for writing, and read as they are when opened read-only.
+// Older volumes (without the tables marked "since version 2" or "since version 3") are upgraded
+// in one transaction when opened for writing, together with the sort and date orders the open
+// asks for, and read as they are when opened read-only.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -132,6 +148,49 @@ enum class VolumeProblem : std::uint8_t {
 
 enum class OpenStatus : std::uint8_t { Opened, NotFound, Failed };
 
+// A date order: the records of a database placed by the last value of the `group` property (as
+// a second sort order on it places them), then by the date number yyyymmdd that their last
+// `year`, `month` and `day` properties make (0 for a date a record refuses), then in key order.
+// It keeps a copy of the last value of each `carried` property (UI4 identifiers) only, so a read
+// of a range of dates that needs no more than those costs the range.
+struct DateOrder {
+  PropId group = 0;
+  PropId year = 0;
+  PropId month = 0;
+  PropId day = 0;
+  std::vector<PropId> carried;
+  friend bool operator==(const DateOrder&, const DateOrder&) = default;
+};
+
+// Which records a date-range read hands over: those of one group (every group when not given)
+// whose date number lies in first..last, both included.
+struct DateRange {
+  std::optional<std::uint32_t> group;
+  std::uint32_t first = 0;
+  std::uint32_t last = 0xFFFFFFFF;
+  // True: each record's whole stored properties (one lookup a record); false: only the carried
+  // ones.
+  bool whole = true;
+};
+
+// One record of a date-range read. `bytes` are valid during the call only.
+struct DatedRecord {
+  std::optional<std::uint32_t> group;  // nothing when the record lacks the group property
+  bool undecodable = false;  // its stored properties cannot be decoded; `bytes` are them all
+  std::uint32_t date = 0;
+  std::span<const std::uint8_t> bytes;
+};
+
+enum class RangeRead : std::uint8_t {
+  Read,
+  NoDatabase,  // no database has that name
+  NoOrder,     // the database (or the volume, of an older version) keeps no date order
+  Failed,
+};
+
+// Hands records to a caller; returning false stops the read (which still counts as Read).
+using TakeDated = std::function<bool(const DatedRecord&)>;
+
 struct DatabaseInfo {
   Oid oid = 0;
   std::u16string name;
@@ -139,6 +198,7 @@ struct DatabaseInfo {
   PropId sortProp = kKeyPropId;
   std::uint32_t recordCount = 0;
   std::vector<PropId> moreSortOrders;  // second sort orders, ascending by identifier
+  std::optional<DateOrder> dateOrder;
 };
 
 // An open database: a current position and the operations on records. Movable, not copyable;
@@ -243,6 +303,12 @@ struct SortOrderWanted {
   PropId prop = 0;
 };
 
+// A date order that a database of this name keeps.
+struct DateOrderWanted {
+  std::u16string database;
+  DateOrder order;
+};
+
 struct VolumeOptions {
   // Only read: nothing is created, upgraded, marked or written, and every change fails
   // (Misuse). A version 1 volume is read as it is, without second sort orders. Safe while
@@ -251,6 +317,9 @@ struct VolumeOptions {
   // Opening for writing gives every existing database named here the sort order it lacks, in
   // the transaction that opens (and, for an older volume, upgrades) the volume.
   std::vector<SortOrderWanted> sortOrders;
+  // Likewise for date orders: an existing database named here that keeps no date order gets
+  // this one (a database keeps one date order at most).
+  std::vector<DateOrderWanted> dateOrders;
   // Sits under every file operation of this store (tests only).
   IoFaults* faults = nullptr;
 };
@@ -277,8 +346,10 @@ class ObjectStore {
   // Creates an empty database kept in order of `sortProp` and, when given, of each of
   // `moreSortOrders` (UI4 identifiers other than `sortProp`). Returns its object identifier; 0
   // when the name is taken, an order is not a UI4 identifier, or on failure.
+  // With `dateOrder`, the database keeps that date order too.
   Oid CreateDatabase(std::u16string_view name, std::uint32_t type = 0, PropId sortProp = kKeyPropId,
-                     std::span<const PropId> moreSortOrders = {});
+                     std::span<const PropId> moreSortOrders = {},
+                     const DateOrder* dateOrder = nullptr);
 
   // Opens a database by name, positioned at its first record in the order of `sortProp`.
   // NotFound when no database has that name; Failed when the volume cannot be read or the
@@ -291,12 +362,19 @@ class ObjectStore {
   // Deletes a database and all its records. False when there is none or on failure.
   bool DeleteDatabase(Oid database);
 
+  // Reads the records of the named database that `range` selects through its date order: group
+  // by group in ascending order, each group's records by date, equal dates in key order; then,
+  // whatever the range, every record whose properties cannot be decoded (no order can place
+  // them, and a full read would meet them). Ends reads in progress.
+  RangeRead ReadDateRange(std::u16string_view database, const DateRange& range,
+                          const TakeDated& take);
+
   // Starts a transaction scope (nested inside one that is active). When the start fails, the
   // scope is inactive and Commit returns false.
   Transaction BeginTransaction();
 
-  // SQLite's full integrity check of the volume, and every second sort order and list of taken
-  // keys against the records: true when all agree and SQLite reports no problem.
+  // SQLite's full integrity check of the volume, and every second sort order, date order and
+  // list of taken keys against the records: true when all agree and SQLite reports no problem.
   bool CheckIntegrity();
 
   // Marks the run as ended cleanly: the next open skips the whole-file check. A later change

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 
+#include "platform/date_order.h"
 #include "platform/volume.h"
 
 namespace quidora::platform::detail {
@@ -142,19 +143,62 @@ bool ReadRows(sql::Connection& db, const char* sql, std::optional<std::int64_t> 
 }
 
 // Whether the second sort orders and the key runs of every database say what its records say.
+struct Stored {
+  std::int64_t skey;
+  std::vector<std::uint8_t> bytes;
+};
+
+// Whether the date order of `database`, when it keeps one, places every one of its `records`
+// (by oid) where its properties say and carries what they say.
+bool DatePlacesAgree(sql::Connection& db, std::int64_t database,
+                     const std::map<std::int64_t, Stored>& records) {
+  std::optional<DateOrder> order;
+  if (!ReadRows(db, "SELECT grp, year, month, day, carried FROM date_orders WHERE db = ?1",
+                database, [&](sql::Statement& s) {
+                  order = DateOrder{static_cast<PropId>(s.ColumnInt64(0)),
+                                    static_cast<PropId>(s.ColumnInt64(1)),
+                                    static_cast<PropId>(s.ColumnInt64(2)),
+                                    static_cast<PropId>(s.ColumnInt64(3)),
+                                    PropIdsFromBytes(s.ColumnBlob(4))};
+                })) {
+    return false;
+  }
+  if (!order) return true;
+  std::size_t places = 0;
+  bool agree = true;
+  Record props;
+  std::vector<std::uint8_t> carried;
+  if (!ReadRows(db, "SELECT grp, date, skey, oid, carried FROM dated_records WHERE db = ?1",
+                database, [&](sql::Statement& s) {
+                  ++places;
+                  const auto found = records.find(s.ColumnInt64(3));
+                  if (found == records.end() || found->second.skey != s.ColumnInt64(2)) {
+                    agree = false;
+                    return;
+                  }
+                  const bool decoded = DecodeRecord(found->second.bytes, props);
+                  const DatePlace place = DatePlaceOf(*order, decoded, props);
+                  EncodeCarried(*order, decoded, props, carried);
+                  const auto stored = s.ColumnBlob(4);
+                  if (s.ColumnInt64(0) != place.group || s.ColumnInt64(1) != place.date ||
+                      !std::equal(stored.begin(), stored.end(), carried.begin(), carried.end())) {
+                    agree = false;
+                  }
+                })) {
+    return false;
+  }
+  return agree && places == records.size();
+}
+
 }  // namespace
 
-bool OrdersAndRunsAgree(sql::Connection& db) {
+bool OrdersAndRunsAgree(sql::Connection& db, bool dateOrders) {
   std::vector<std::int64_t> databases;
   if (!ReadRows(db, "SELECT oid FROM databases", std::nullopt,
                 [&](sql::Statement& s) { databases.push_back(s.ColumnInt64(0)); })) {
     return false;
   }
   for (std::int64_t database : databases) {
-    struct Stored {
-      std::int64_t skey;
-      std::vector<std::uint8_t> bytes;
-    };
     std::map<std::int64_t, Stored> records;  // by oid
     std::vector<std::pair<std::int64_t, std::int64_t>> runs;
     if (!ReadRows(db, "SELECT skey, oid, props FROM records WHERE db = ?1 ORDER BY skey, oid",
@@ -210,6 +254,7 @@ bool OrdersAndRunsAgree(sql::Connection& db) {
       }
       if (!agree || copies != records.size()) return false;
     }
+    if (dateOrders && !DatePlacesAgree(db, database, records)) return false;
   }
   return true;
 }

@@ -90,6 +90,10 @@ std::int64_t Statement::ColumnInt64(int column) const {
   return sqlite3_column_int64(stmt_, column);
 }
 
+int Statement::ColumnType(int column) const {
+  return sqlite3_column_type(stmt_, column);
+}
+
 std::span<const std::uint8_t> Statement::ColumnBlob(int column) const {
   const void* data = sqlite3_column_blob(stmt_, column);
   const int size = sqlite3_column_bytes(stmt_, column);

@@ -56,6 +56,8 @@ class Statement {
   void Reset();
 
   std::int64_t ColumnInt64(int column) const;
+  // SQLITE_INTEGER, SQLITE_BLOB, SQLITE_NULL, ...
+  int ColumnType(int column) const;
   // Valid until the next Step or Reset.
   std::span<const std::uint8_t> ColumnBlob(int column) const;
   std::string ColumnText(int column) const;

@@ -130,6 +130,23 @@ bool Volume::PrepareStatements(OpenFailure& failure) {
       {markInUse, "UPDATE volume_state SET clean_end = 0"},
       {markClean, "UPDATE volume_state SET clean_end = 1"},
   };
+  const Prepared version3[] = {
+      {dateOrderOf, "SELECT grp, year, month, day, carried FROM date_orders WHERE db = ?1"},
+      {insertDateOrder,
+       "INSERT INTO date_orders(db, grp, year, month, day, carried) VALUES(?1, ?2, ?3, ?4, ?5, ?6)"},
+      {insertDated,
+       "INSERT INTO dated_records(db, grp, date, skey, oid, carried)"
+       " VALUES(?1, ?2, ?3, ?4, ?5, ?6)"},
+      {updateDated,
+       "UPDATE dated_records SET carried = ?6"
+       " WHERE db = ?1 AND grp = ?2 AND date = ?3 AND skey = ?4 AND oid = ?5"},
+      {deleteDated,
+       "DELETE FROM dated_records"
+       " WHERE db = ?1 AND grp = ?2 AND date = ?3 AND skey = ?4 AND oid = ?5"},
+      {deleteDatedOf, "DELETE FROM dated_records WHERE db = ?1 AND oid = ?2"},
+      {deleteDatabaseDated, "DELETE FROM dated_records WHERE db = ?1"},
+      {deleteDatabaseDateOrder, "DELETE FROM date_orders WHERE db = ?1"},
+  };
   for (const Prepared& p : version1) {
     if (const int rc = p.statement.Prepare(db, p.sql); rc != SQLITE_OK) {
       return Fill(failure, "prepare", rc);
@@ -142,6 +159,12 @@ bool Volume::PrepareStatements(OpenFailure& failure) {
     }
   }
   if (const int rc = runs.Prepare(db); rc != SQLITE_OK) return Fill(failure, "prepare", rc);
+  if (!HasDateOrders()) return true;
+  for (const Prepared& p : version3) {
+    if (const int rc = p.statement.Prepare(db, p.sql); rc != SQLITE_OK) {
+      return Fill(failure, "prepare", rc);
+    }
+  }
   return true;
 }
 
@@ -180,8 +203,8 @@ bool Volume::Open(const std::filesystem::path& file, const VolumeOptions& option
     if (const int rc = probe.Step(); rc != SQLITE_ROW) return Fill(failure, "read", rc);
   }
 
-  // One transaction: the upgrade, the wanted sort orders and the mark, all or nothing. It is
-  // taken only when there is something to do: opening a volume that is up to date writes
+  // One transaction: the upgrade, the wanted sort and date orders and the mark, all or nothing.
+  // It is taken only when there is something to do: opening a volume that is up to date writes
   // nothing and waits for no other writer.
   const bool older = version < kSchemaVersion;
   if (!older) {
@@ -189,7 +212,10 @@ bool Volume::Open(const std::filesystem::path& file, const VolumeOptions& option
     if (!PrepareStatements(failure)) return false;
     const std::optional<std::vector<std::pair<Oid, PropId>>> missing = MissingOrders(options);
     if (!missing) return Fill(failure, "sort orders", db.ExtendedErrorCode());
-    if (missing->empty()) {
+    const std::optional<std::vector<std::pair<Oid, DateOrder>>> missingDated =
+        MissingDateOrders(options);
+    if (!missingDated) return Fill(failure, "date orders", db.ExtendedErrorCode());
+    if (missing->empty() && missingDated->empty()) {
       sql::Statement mark;
       int rc = mark.Prepare(db, "SELECT clean_end FROM volume_state");
       if (rc == SQLITE_OK) rc = mark.Step();
@@ -228,6 +254,12 @@ bool Volume::Open(const std::filesystem::path& file, const VolumeOptions& option
   if (!missing) return abandon("sort orders", db.ExtendedErrorCode());
   for (const auto& [database, prop] : *missing) {
     if (!AddSortOrder(database, prop)) return abandon("sort orders", db.ExtendedErrorCode());
+  }
+  const std::optional<std::vector<std::pair<Oid, DateOrder>>> missingDated =
+      MissingDateOrders(options);
+  if (!missingDated) return abandon("date orders", db.ExtendedErrorCode());
+  for (const auto& [database, order] : *missingDated) {
+    if (!AddDateOrder(database, order)) return abandon("date orders", db.ExtendedErrorCode());
   }
   {
     StatementUse use(markInUse);

@@ -66,6 +66,9 @@ class Volume {
   // Whether the volume has the tables of second sort orders and key runs (always, unless a
   // version 1 volume was opened read-only).
   bool HasOrders() const { return version_ >= 2; }
+  // Whether it has the tables of date orders (always, unless an older volume was opened
+  // read-only).
+  bool HasDateOrders() const { return version_ >= 3; }
 
   // Every read in progress ends before anything writes: a pending read would hold the
   // connection's read transaction open, keep an autocommit write from committing and see the
@@ -112,6 +115,23 @@ class Volume {
   // failure.
   std::optional<bool> KeepsOrder(Oid database, PropId primary, PropId prop);
 
+  // The date order of `database`: nothing inside when it keeps none; nullopt on failure.
+  std::optional<std::optional<DateOrder>> DateOrderOf(Oid database);
+  // Gives `database` the date order with a place for each record. Inside a transaction.
+  bool AddDateOrder(Oid database, const DateOrder& order);
+  // A record's place in the date order: stored, removed (found wherever it is when it is not
+  // where its properties say), and moved after a rewrite.
+  bool PlaceDated(Oid database, const DateOrder& order, std::int64_t skey, Oid oid, bool decoded,
+                  std::span<const PropValue> props);
+  bool UnplaceDated(Oid database, const DateOrder& order, std::int64_t skey, Oid oid, bool decoded,
+                    std::span<const PropValue> props);
+  bool MoveDated(Oid database, const DateOrder& order, std::int64_t oldSkey,
+                 std::span<const PropValue> oldProps, std::int64_t skey, Oid oid,
+                 std::span<const PropValue> props);
+  // The wanted date orders that existing databases lack.
+  std::optional<std::vector<std::pair<Oid, DateOrder>>> MissingDateOrders(
+      const VolumeOptions& options);
+
   // After MarkCleanEnd: the next change sets the mark "in use" again first.
   bool MarkClean();
   // The wanted sort orders that existing databases lack: (database, property).
@@ -145,6 +165,15 @@ class Volume {
   sql::Statement deleteDatabaseOrders;
   sql::Statement deleteDatabaseRuns;
   sql::Statement recordsOf;
+  // Since version 3.
+  sql::Statement dateOrderOf;
+  sql::Statement insertDateOrder;
+  sql::Statement insertDated;
+  sql::Statement updateDated;
+  sql::Statement deleteDated;
+  sql::Statement deleteDatedOf;
+  sql::Statement deleteDatabaseDated;
+  sql::Statement deleteDatabaseDateOrder;
   sql::Statement markInUse;
   sql::Statement markClean;
   KeyRuns runs;
@@ -179,7 +208,8 @@ class Volume {
   std::uint32_t version_ = kSchemaVersion;
 };
 
-// Whether the second sort orders and the key runs of every database say what its records say.
-bool OrdersAndRunsAgree(sql::Connection& db);
+// Whether the second sort orders, the key runs and (with `dateOrders`) the date orders of every
+// database say what its records say.
+bool OrdersAndRunsAgree(sql::Connection& db, bool dateOrders);
 
 }  // namespace quidora::platform::detail

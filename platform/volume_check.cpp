@@ -18,8 +18,8 @@ namespace {
 constexpr std::size_t kHeaderSize = 100;
 constexpr char kMagic[] = "SQLite format 3";  // 16 bytes with its zero
 
-// The tables of version 1, and what version 2 added. A new volume gets both, so that a new and
-// an upgraded volume are alike.
+// The tables of version 1, and what version 2 added (version 3's follow). A new volume gets them
+// all, so that a new and an upgraded volume are alike.
 constexpr const char* kSchemaVersion1 =
     "CREATE TABLE databases(oid INTEGER PRIMARY KEY, name BLOB NOT NULL UNIQUE,"
     " type INTEGER NOT NULL, sort_prop INTEGER NOT NULL, record_count INTEGER NOT NULL);"
@@ -40,6 +40,15 @@ constexpr const char* kSchemaVersion2 =
     "CREATE TABLE volume_state(clean_end INTEGER NOT NULL);"
     "INSERT INTO volume_state(clean_end) VALUES(0);";
 
+// What version 3 added: date orders.
+constexpr const char* kSchemaVersion3 =
+    "CREATE TABLE date_orders(db INTEGER PRIMARY KEY, grp INTEGER NOT NULL,"
+    " year INTEGER NOT NULL, month INTEGER NOT NULL, day INTEGER NOT NULL,"
+    " carried BLOB NOT NULL);"
+    "CREATE TABLE dated_records(db INTEGER NOT NULL, grp INTEGER NOT NULL,"
+    " date INTEGER NOT NULL, skey INTEGER NOT NULL, oid INTEGER NOT NULL, carried BLOB NOT NULL,"
+    " PRIMARY KEY(db, grp, date, skey, oid)) WITHOUT ROWID;";
+
 // Every maximal run of consecutive keys of each database: keys minus their dense rank are
 // equal exactly within a run (a key held twice has one rank).
 constexpr const char* kFillKeyRuns =
@@ -59,6 +68,10 @@ constexpr std::array<const char*, 3> kLayoutProbesVersion2 = {
     "SELECT db, prop FROM sort_orders LIMIT 0",
     "SELECT db, prop, value, skey, oid, props FROM ordered_records LIMIT 0",
     "SELECT db, first, last FROM key_runs LIMIT 0",
+};
+constexpr std::array<const char*, 2> kLayoutProbesVersion3 = {
+    "SELECT db, grp, year, month, day, carried FROM date_orders LIMIT 0",
+    "SELECT db, grp, date, skey, oid, carried FROM dated_records LIMIT 0",
 };
 
 // The longest path SQLite's file layer takes, "-journal" included.
@@ -271,6 +284,8 @@ VolumeCheck CheckVolumeFile(const std::filesystem::path& file) {
   std::vector<const char*> probes(kLayoutProbesVersion1.begin(), kLayoutProbesVersion1.end());
   if (version >= 2)
     probes.insert(probes.end(), kLayoutProbesVersion2.begin(), kLayoutProbesVersion2.end());
+  if (version >= 3)
+    probes.insert(probes.end(), kLayoutProbesVersion3.begin(), kLayoutProbesVersion3.end());
   for (const char* probe : probes) {
     sql::Statement statement;
     if (statement.Prepare(db, probe) != SQLITE_OK) {
@@ -314,7 +329,7 @@ VolumeCheck CreateVolumeFile(const std::filesystem::path& file, const char* vfs)
     const std::string pragmas = "PRAGMA application_id=" + std::to_string(kApplicationId) +
                                 ";PRAGMA user_version=" + std::to_string(kSchemaVersion) + ";";
     for (const char* step : {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=FULL", "BEGIN",
-                             kSchemaVersion1, kSchemaVersion2, pragmas.c_str(), "COMMIT"}) {
+                             kSchemaVersion1, kSchemaVersion2, kSchemaVersion3, pragmas.c_str(), "COMMIT"}) {
       if (const int rc = db.Exec(step); rc != SQLITE_OK) {
         return fail(RefuseSqlite(VolumeStatus::CreateFailed, db, rc, folder, "schema"));
       }
@@ -345,6 +360,10 @@ bool UpgradeSchema(sql::Connection& db, std::uint32_t from, std::string& detail)
       detail = "upgrade to version 2: " + db.ErrorMessage();
       return false;
     }
+  }
+  if (from < 3 && db.Exec(kSchemaVersion3) != SQLITE_OK) {
+    detail = "upgrade to version 3: " + db.ErrorMessage();
+    return false;
   }
   const std::string version = "PRAGMA user_version=" + std::to_string(kSchemaVersion);
   if (db.Exec(version.c_str()) != SQLITE_OK) {

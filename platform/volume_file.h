@@ -15,7 +15,7 @@ class Connection;
 namespace quidora::platform::detail {
 
 inline constexpr std::uint32_t kApplicationId = 0x51554944;  // "QUID"
-inline constexpr std::uint32_t kSchemaVersion = 2;
+inline constexpr std::uint32_t kSchemaVersion = 3;
 // Volumes of this version and later are read; those before kSchemaVersion are upgraded when
 // opened for writing.
 inline constexpr std::uint32_t kOldestSchemaVersion = 1;

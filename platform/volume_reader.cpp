@@ -10,7 +10,9 @@
 #include <optional>
 #include <vector>
 
+#include "platform/date_order.h"
 #include "platform/sqlite_wrapper.h"
+#include "platform/volume.h"
 #include "platform/volume_file.h"
 
 namespace quidora::platform {
@@ -222,12 +224,7 @@ VolumeReader::ReadStatus VolumeReader::ReadDatabase(
     return ReadStatus::Failed;
   };
 
-  std::vector<std::uint8_t> nameBytes;
-  nameBytes.reserve(name.size() * 2);
-  for (char16_t unit : name) {
-    nameBytes.push_back(static_cast<std::uint8_t>(unit));
-    nameBytes.push_back(static_cast<std::uint8_t>(unit >> 8));
-  }
+  const std::vector<std::uint8_t> nameBytes = detail::NameBytes(name);
   sql::Statement& byName = volume_->databaseByName;
   byName.BindBlobStatic(1, nameBytes);
   int rc = byName.Step();
@@ -265,6 +262,78 @@ VolumeReader::ReadStatus VolumeReader::ReadDatabase(
 bool VolumeReader::ChangedWhileRead() const {
   return volume_->unlockedSince.has_value() &&
          !detail::SameStamp(*volume_->unlockedSince, detail::StampOf(volume_->file));
+}
+
+VolumeReader::ReadStatus VolumeReader::ReadOneValue(
+    std::u16string_view name, PropId prop, std::uint32_t value,
+    const std::function<bool(std::span<const std::uint8_t>)>& take) {
+  lastError_ = StoreError::None;
+  const auto fail = [this](int rc) {
+    lastError_ = detail::ErrorOf(rc);
+    if (lastError_ == StoreError::None) lastError_ = StoreError::Other;
+    return ReadStatus::Failed;
+  };
+  const std::vector<std::uint8_t> nameBytes = detail::NameBytes(name);
+  sql::Statement& byName = volume_->databaseByName;
+  byName.BindBlobStatic(1, nameBytes);
+  int rc = byName.Step();
+  const std::int64_t database = rc == SQLITE_ROW ? byName.ColumnInt64(0) : 0;
+  byName.Reset();
+  if (rc == SQLITE_DONE) {
+    lastError_ = StoreError::NotFound;
+    return ReadStatus::NoDatabase;
+  }
+  if (rc != SQLITE_ROW) return fail(rc);
+  sql::Statement kept;
+  // A volume of the first version has no second sort orders at all.
+  if (kept.Prepare(volume_->db, "SELECT 1 FROM sort_orders WHERE db = ?1 AND prop = ?2") !=
+      SQLITE_OK) {
+    return ReadStatus::NoOrder;
+  }
+  kept.Bind(1, database);
+  kept.Bind(2, prop);
+  rc = kept.Step();
+  if (rc == SQLITE_DONE) return ReadStatus::NoOrder;
+  if (rc != SQLITE_ROW) return fail(rc);
+  sql::Statement records;
+  if ((rc = records.Prepare(volume_->db,
+                            "SELECT props FROM ordered_records WHERE db = ?1 AND prop = ?2"
+                            " AND value = ?3 ORDER BY skey, oid")) != SQLITE_OK) {
+    return fail(rc);
+  }
+  for (const std::int64_t wanted : {std::int64_t{value}, detail::kValueUndecodable}) {
+    records.Bind(1, database);
+    records.Bind(2, prop);
+    records.Bind(3, wanted);
+    while ((rc = records.Step()) == SQLITE_ROW) {
+      if (!take(records.ColumnBlob(0))) return ReadStatus::Read;
+    }
+    records.Reset();
+    if (rc != SQLITE_DONE) return fail(rc);
+  }
+  return ReadStatus::Read;
+}
+
+RangeRead VolumeReader::ReadDateRange(std::u16string_view name, const DateRange& range,
+                                     const TakeDated& take) {
+  lastError_ = StoreError::None;
+  const std::vector<std::uint8_t> nameBytes = detail::NameBytes(name);
+  sql::Statement& byName = volume_->databaseByName;
+  byName.BindBlobStatic(1, nameBytes);
+  int rc = byName.Step();
+  const std::int64_t database = rc == SQLITE_ROW ? byName.ColumnInt64(0) : 0;
+  byName.Reset();
+  if (rc == SQLITE_DONE) {
+    lastError_ = StoreError::NotFound;
+    return RangeRead::NoDatabase;
+  }
+  RangeRead read = RangeRead::Failed;
+  if (rc == SQLITE_ROW) read = detail::ReadDated(volume_->db, database, range, take, rc);
+  if (read == RangeRead::Failed) {
+    lastError_ = detail::ErrorOf(rc);
+    if (lastError_ == StoreError::None) lastError_ = StoreError::Other;
+  }
+  return read;
 }
 
 }  // namespace quidora::platform

@@ -55,7 +55,8 @@ class VolumeReader {
   VolumeReader(const VolumeReader&) = delete;
   VolumeReader& operator=(const VolumeReader&) = delete;
 
-  enum class ReadStatus : std::uint8_t { Read, NoDatabase, Failed };
+  // NoOrder: only from ReadOneValue, when the database keeps no order on that property.
+  enum class ReadStatus : std::uint8_t { Read, NoDatabase, NoOrder, Failed };
 
   // Hands the stored properties of every record of the named database to `take`, in the order
   // a handle reads them (ascending key, equal keys in the order written, keyless records last).
@@ -63,6 +64,16 @@ class VolumeReader {
   // `take` returns false to stop early, which still counts as Read. Failed: LastError tells why.
   ReadStatus ReadDatabase(std::u16string_view name,
                           const std::function<bool(std::span<const std::uint8_t>)>& take);
+
+  // As ReadDatabase, but only the records whose value in the database's second sort order on
+  // `prop` is `value`, and after them every record whose properties cannot be decoded (which a
+  // full read would meet too): a read that costs those records, in key order.
+  ReadStatus ReadOneValue(std::u16string_view name, PropId prop, std::uint32_t value,
+                          const std::function<bool(std::span<const std::uint8_t>)>& take);
+
+  // As ObjectStore::ReadDateRange. NoOrder for a volume of a version before date orders, or a
+  // database without one: the caller reads the whole database instead.
+  RangeRead ReadDateRange(std::u16string_view name, const DateRange& range, const TakeDated& take);
 
   StoreError LastError() const { return lastError_; }
 

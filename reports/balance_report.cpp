@@ -21,6 +21,7 @@
 #include "reports/report_texts.h"
 #include "program/program.h"
 #include "store/loading.h"
+#include "store/range_loading.h"
 
 namespace quidora::reports {
 namespace {
@@ -133,8 +134,10 @@ void BalanceReport::BalanceClicked() {
 }
 
 bool BalanceReport::ComputeBalances() {
-  // A failed load has said so; the sums work on whatever the list holds.
-  LoadAllMoneyRecords(program_.store, program_.money, program_.messages);
+  // A failed load has said so; the sums work on whatever the list holds. Only the range's
+  // records are read, with what balances need.
+  LoadMoneyAmountsInRange(program_.store, program_.money, program_.balanceStart.DateNumber(),
+                          program_.balanceEnd.DateNumber(), program_.messages);
   host_.MoneyListReloaded();
   std::int64_t total = 0;
   const bool summed = AccountBalances(program_.money, program_.accounts,

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "store/database_layout.h"
+#include "store/dated_money.h"
 #include "store/store_messages.h"
 
 namespace quidora {
@@ -48,6 +49,9 @@ bool Databases::OpenVolume() {
   // Loading one account reads that account's records only.
   options.sortOrders.push_back(
       {std::u16string(store::kMoneyDatabaseName), store::money::kAccountKey});
+  // Reports and the companion read a range of dates at the cost of that range. A volume without
+  // the order gains it in the open's own transaction (once; about a second a 100,000 records).
+  options.dateOrders.push_back({std::u16string(store::kMoneyDatabaseName), MoneyDateOrder()});
   platform::ObjectStore::OpenResult opened =
       platform::ObjectStore::OpenVolume(volumeFile_, options);
   volumeStatus_ = opened.status;

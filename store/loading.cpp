@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "store/database_layout.h"
+#include "store/dated_money.h"
 #include "store/record_properties.h"
 #include "store/store_messages.h"
 
@@ -21,9 +22,10 @@ void ShowBareBuildingError(MessageService& ui) {
 }
 
 bool CreateDatabase(Databases& store, DatabaseSlot& slot,
-                    std::span<const platform::PropId> moreSortOrders = {}) {
+                    std::span<const platform::PropId> moreSortOrders = {},
+                    const platform::DateOrder* dateOrder = nullptr) {
   // The creation's own answer is not needed: the open that follows tells whether it worked.
-  store.Volume().CreateDatabase(slot.name, 0, platform::kKeyPropId, moreSortOrders);
+  store.Volume().CreateDatabase(slot.name, 0, platform::kKeyPropId, moreSortOrders, dateOrder);
   return store.Reopen(slot) == OpenStatus::Opened;
 }
 
@@ -232,7 +234,8 @@ bool CreateAccountsDatabase(Databases& store) {
 }
 bool CreateMoneyDatabase(Databases& store) {
   static constexpr platform::PropId kAccountOrder[] = {store::money::kAccountKey};
-  return CreateDatabase(store, store.Money(), kAccountOrder);
+  const platform::DateOrder dateOrder = MoneyDateOrder();
+  return CreateDatabase(store, store.Money(), kAccountOrder, &dateOrder);
 }
 
 bool LoadCategories(Databases& store, CategoryList& categoryList) {

@@ -1,6 +1,7 @@
 #include "store/record_properties.h"
 
 #include "core/keys.h"
+#include "core/stored_date.h"
 #include "store/database_layout.h"
 
 namespace quidora {
@@ -131,7 +132,7 @@ std::optional<MoneyRecordPlace> PeekMoneyRecord(std::span<const std::uint8_t> by
         }
       });
   if (!readable) return std::nullopt;
-  place.dateNumber = DateNumberOf(DateFrom(year, month, day)).value_or(0);
+  place.dateNumber = StoredDateNumber(year, month, day);
   return place;
 }
 

@@ -1,7 +1,9 @@
 #include "store/store_reader.h"
 
 #include "core/date.h"
+#include "core/keys.h"
 #include "store/database_layout.h"
+#include "store/dated_money.h"
 #include "store/record_properties.h"
 
 namespace quidora {
@@ -52,6 +54,78 @@ bool StoreReader::ReadAccounts(AccountList& accountList) {
 }
 
 bool StoreReader::ReadMoneyRecords(MoneyList& moneyList, const MoneySelection& selection) {
+  const bool ranged = selection.startDateNumber != 0 ||
+                      selection.endDateNumber != std::numeric_limits<std::uint32_t>::max();
+  // An account without a key takes both the records without an account key and those whose
+  // key reads as none, which the orders keep apart: only a full read finds them together.
+  const bool keyless = selection.accountKey == kNoKey;
+  std::optional<bool> read;
+  if (!keyless && (ranged || selection.amountsOnly)) {
+    read = ReadThroughDateOrder(moneyList, selection);
+  } else if (!keyless && selection.accountKey) {
+    read = ReadThroughAccountOrder(moneyList, *selection.accountKey);
+  }
+  if (read) return *read;
+  return ReadWholeMoneyDatabase(moneyList, selection);
+}
+
+std::optional<bool> StoreReader::ReadThroughDateOrder(MoneyList& moneyList,
+                                                      const MoneySelection& selection) {
+  platform::DateRange range;
+  range.group = selection.accountKey;
+  range.first = selection.startDateNumber;
+  range.last = selection.endDateNumber;
+  range.whole = !selection.amountsOnly;
+  platform::Record props;
+  props.reserve(9);
+  bool decoded = true;
+  const platform::RangeRead status = volume_.ReadDateRange(
+      store::kMoneyDatabaseName, range, [&](const platform::DatedRecord& dated) {
+        MoneyRecord work;
+        work.Reset();
+        if (range.whole) {
+          decoded = !dated.undecodable && platform::DecodeRecord(dated.bytes, props);
+          if (decoded) FillMoneyRecord(props, work);
+        } else {
+          decoded = FillMoneyRecordFromPlace(dated, props, work);
+        }
+        if (!decoded) return false;
+        moneyList.Append(std::move(work));
+        return true;
+      });
+  switch (status) {
+    case platform::RangeRead::NoOrder:
+      return std::nullopt;
+    case platform::RangeRead::Failed:
+      return Finish(VolumeReader::ReadStatus::Failed, decoded);
+    case platform::RangeRead::Read:
+    case platform::RangeRead::NoDatabase:
+      break;
+  }
+  return Finish(VolumeReader::ReadStatus::Read, decoded);
+}
+
+std::optional<bool> StoreReader::ReadThroughAccountOrder(MoneyList& moneyList,
+                                                         std::uint32_t accountKey) {
+  platform::Record props;
+  props.reserve(9);
+  bool decoded = true;
+  const VolumeReader::ReadStatus status = volume_.ReadOneValue(
+      store::kMoneyDatabaseName, store::money::kAccountKey, accountKey,
+      [&](std::span<const std::uint8_t> bytes) {
+        decoded = platform::DecodeRecord(bytes, props);
+        if (!decoded) return false;
+        MoneyRecord work;
+        work.Reset();
+        FillMoneyRecord(props, work);
+        moneyList.Append(std::move(work));
+        return true;
+      });
+  if (status == VolumeReader::ReadStatus::NoOrder) return std::nullopt;
+  return Finish(status, decoded);
+}
+
+bool StoreReader::ReadWholeMoneyDatabase(MoneyList& moneyList, const MoneySelection& selection) {
   platform::Record props;
   props.reserve(9);
   bool decoded = true;

@@ -19,6 +19,9 @@ struct MoneySelection {
   std::optional<std::uint32_t> accountKey;
   std::uint32_t startDateNumber = 0;
   std::uint32_t endDateNumber = std::numeric_limits<std::uint32_t>::max();
+  // Only the account key, the date, the amount and the type are needed (for balances): the
+  // records come without key, category or memo, at the cost of the range alone.
+  bool amountsOnly = false;
 };
 
 class StoreReader {
@@ -31,14 +34,20 @@ class StoreReader {
   // cannot be decoded; LastError tells which (Corrupt for undecodable properties).
   bool ReadCategories(CategoryList& categoryList);
   bool ReadAccounts(AccountList& accountList);
-  // Only the selected records are built, so a small selection out of a large store costs little
-  // more than the read itself.
+  // Only the selected records are read and built: one account's through the order on the
+  // account key, a range of dates through the date order (where the volume keeps them; an older
+  // one is read whole). The list holds the records a full read would select, in key order for
+  // one account without a range, else by account and then date (equal dates in key order).
   bool ReadMoneyRecords(MoneyList& moneyList, const MoneySelection& selection);
 
   platform::StoreError LastError() const { return error_; }
 
  private:
   bool Finish(platform::VolumeReader::ReadStatus status, bool decoded);
+  // Each returns nothing when the volume keeps no order to read the selection through.
+  std::optional<bool> ReadThroughDateOrder(MoneyList& moneyList, const MoneySelection& selection);
+  std::optional<bool> ReadThroughAccountOrder(MoneyList& moneyList, std::uint32_t accountKey);
+  bool ReadWholeMoneyDatabase(MoneyList& moneyList, const MoneySelection& selection);
 
   platform::VolumeReader& volume_;
   platform::StoreError error_ = platform::StoreError::None;

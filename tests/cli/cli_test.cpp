@@ -375,7 +375,7 @@ TEST_F(CliTest, RefusesStoresItCannotTrustWithStatusTwoAndLeavesThemAlone) {
   EXPECT_NE(older.out.find("Big,"), std::string::npos) << older.out;
   std::ofstream(volume, std::ios::binary | std::ios::trunc) << original;
 
-  Overwrite(volume, 60, std::string("\0\0\0\x03", 4));  // a later schema version
+  Overwrite(volume, 60, std::string("\0\0\0\x04", 4));  // a later schema version
   refusedWith("was written by a later version of Quidora");
   Overwrite(volume, 68, "ABCD");  // another program's application id
   refusedWith("is not a Quidora store");

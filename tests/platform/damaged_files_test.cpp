@@ -103,7 +103,7 @@ TEST_F(DamagedVolumeTest, AnotherProgramsFileIsRefusedAsForeign) {
 
 TEST_F(DamagedVolumeTest, AVolumeOfALaterVersionIsRefusedAsNewer) {
   std::string patched = HealthyBytes();
-  PutBigEndian32(patched, 60, 3);  // user_version
+  PutBigEndian32(patched, 60, 4);  // user_version
   WriteBytes(file(), patched);
   ExpectRefused(VolumeStatus::Newer, VolumeProblem::Newer);
 

@@ -152,33 +152,39 @@ VolumeOptions WithAccountOrder() {
 }
 
 // The records of "money" in key order, as stored bytes; empty when the volume does not open.
+// `upgraded` tells whether the volume keeps what `options` asks for.
 std::vector<std::vector<std::uint8_t>> ReadOnlyContents(const std::filesystem::path& file,
+                                                        const VolumeOptions& options,
                                                         bool& upgraded) {
   VolumeOptions readOnly;
   readOnly.readOnly = true;
   auto opened = ObjectStore::OpenVolume(file, readOnly);
   std::vector<std::vector<std::uint8_t>> contents;
   if (opened.store == nullptr) return contents;
-  upgraded =
-      opened.store->OpenDatabase(u"money", MakePropId(1, kTypeUi4)).status == OpenStatus::Opened;
-  DatabaseHandle db = std::move(opened.store->OpenDatabase(u"money").handle);
+  OpenedDatabase money = opened.store->OpenDatabase(u"money");
+  const std::optional<DatabaseInfo> info = opened.store->GetDatabaseInfo(money.oid);
+  upgraded = info && info->moreSortOrders == std::vector<PropId>{MakePropId(1, kTypeUi4)};
+  if (!options.dateOrders.empty()) {
+    upgraded = upgraded && info->dateOrder == options.dateOrders.front().order;
+  }
   Record record;
-  while (db.ReadRecord(record) != 0) {
+  while (money.handle.ReadRecord(record) != 0) {
     contents.emplace_back();
     EncodeRecord(record, contents.back());
   }
   return contents;
 }
 
-TEST(KilledWriterTest, AnUpgradeKilledAtAnyMomentLeavesTheOldOrTheNewVolumeWhole) {
+// Kills upgrades of the volume that `makeOlder` turns into an older one, at random moments:
+// every kill leaves the old volume or the upgraded one, whole.
+void KillUpgrades(bool (*makeOlder)(const std::filesystem::path&), const VolumeOptions& options) {
   testing::TempFolder folder;
   const auto file = folder / "objectstore.db";
   ASSERT_TRUE(testing::MakeVolume(file, 20000));
-  if (!testing::MakeFirstVersionVolume(file))
-    GTEST_SKIP() << "the sqlite3 program is not installed";
+  if (!makeOlder(file)) GTEST_SKIP() << "the sqlite3 program is not installed";
   const std::string older = testing::ReadBytes(file);
   bool upgraded = false;
-  const auto expected = ReadOnlyContents(file, upgraded);
+  const auto expected = ReadOnlyContents(file, options, upgraded);
   ASSERT_EQ(expected.size(), 20000u);
   ASSERT_FALSE(upgraded);
   const auto restore = [&] {
@@ -188,7 +194,7 @@ TEST(KilledWriterTest, AnUpgradeKilledAtAnyMomentLeavesTheOldOrTheNewVolumeWhole
 
   // How long an upgrade takes here, so that the kills spread over it.
   const auto start = std::chrono::steady_clock::now();
-  ASSERT_EQ(ObjectStore::OpenVolume(file, WithAccountOrder()).status, VolumeStatus::Opened);
+  ASSERT_EQ(ObjectStore::OpenVolume(file, options).status, VolumeStatus::Opened);
   // Twice that, and the start of a process before it: some kills come after the end.
   const auto span = std::chrono::duration_cast<std::chrono::microseconds>(
                         std::chrono::steady_clock::now() - start)
@@ -206,7 +212,7 @@ TEST(KilledWriterTest, AnUpgradeKilledAtAnyMomentLeavesTheOldOrTheNewVolumeWhole
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-      auto opened = ObjectStore::OpenVolume(file, WithAccountOrder());
+      auto opened = ObjectStore::OpenVolume(file, options);
       ::_exit(opened.status == VolumeStatus::Opened ? 0 : 1);
     }
     std::this_thread::sleep_for(std::chrono::microseconds(random() % span));
@@ -215,14 +221,26 @@ TEST(KilledWriterTest, AnUpgradeKilledAtAnyMomentLeavesTheOldOrTheNewVolumeWhole
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFSIGNALED(status) || (WIFEXITED(status) && WEXITSTATUS(status) == 0));
 
-    ASSERT_EQ(ReadOnlyContents(file, upgraded), expected) << "round " << round;
+    ASSERT_EQ(ReadOnlyContents(file, options, upgraded), expected) << "round " << round;
     ++(upgraded ? newKept : oldKept);
-    auto opened = ObjectStore::OpenVolume(file, WithAccountOrder());
+    auto opened = ObjectStore::OpenVolume(file, options);
     ASSERT_EQ(opened.status, VolumeStatus::Opened) << opened.detail;
     ASSERT_TRUE(opened.store->CheckIntegrity()) << "round " << round;
   }
   std::cout << "killed 30 upgrades: " << oldKept << " left the old volume, " << newKept
             << " the new one; each whole\n";
+}
+
+TEST(KilledWriterTest, AnUpgradeKilledAtAnyMomentLeavesTheOldOrTheNewVolumeWhole) {
+  KillUpgrades(testing::MakeFirstVersionVolume, WithAccountOrder());
+}
+
+// The upgrade of a second-version volume builds the money records' date order, in one
+// transaction with the schema's.
+TEST(KilledWriterTest, ADateOrderUpgradeKilledAtAnyMomentLeavesTheOldOrTheNewVolumeWhole) {
+  VolumeOptions options = WithAccountOrder();
+  options.dateOrders.push_back({u"money", testing::MoneyDateOrder()});
+  KillUpgrades(testing::MakeSecondVersionVolume, options);
 }
 
 }  // namespace

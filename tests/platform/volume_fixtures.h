@@ -16,8 +16,14 @@ namespace quidora::platform::testing {
 
 inline constexpr PropId kMemoProp = MakePropId(8, kTypeLpwstr);
 
+// Account 7, a date in 2000 to 2009 drawn from the key, an amount and a memo.
 inline Record MoneyLike(std::uint32_t key, std::size_t memoUnits = 40) {
-  return {PropValue::Ui4(kKeyPropId, key), PropValue::Ui4(MakePropId(1, kTypeUi4), 7),
+  return {PropValue::Ui4(kKeyPropId, key),
+          PropValue::Ui4(MakePropId(1, kTypeUi4), 7),
+          PropValue::Ui4(MakePropId(2, kTypeUi4), 1 + key % 28),
+          PropValue::Ui4(MakePropId(3, kTypeUi4), 1 + key / 28 % 12),
+          PropValue::Ui4(MakePropId(4, kTypeUi4), 2000 + key / 336 % 10),
+          PropValue::Ui4(MakePropId(5, kTypeUi4), key * 7 % 1000),
           PropValue::Text(kMemoProp, std::u16string(memoUnits, u'm'))};
 }
 
@@ -52,7 +58,21 @@ inline bool RunSqliteProgram(const std::filesystem::path& file, const std::strin
 inline bool MakeFirstVersionVolume(const std::filesystem::path& file) {
   return RunSqliteProgram(file,
                           "DROP TABLE sort_orders; DROP TABLE ordered_records; DROP TABLE key_runs;"
-                          " DROP TABLE volume_state; PRAGMA user_version=1;");
+                          " DROP TABLE volume_state; DROP TABLE date_orders;"
+                          " DROP TABLE dated_records; PRAGMA user_version=1;");
+}
+
+// Likewise a volume of the second version: without date orders.
+inline bool MakeSecondVersionVolume(const std::filesystem::path& file) {
+  return RunSqliteProgram(file,
+                          "DROP TABLE date_orders; DROP TABLE dated_records; PRAGMA user_version=2;");
+}
+
+// The money records' date order as the storage layer asks for it: by account, then the date of
+// properties 4 (year), 3 (month) and 2 (day), carrying amount and type (5 and 6).
+inline DateOrder MoneyDateOrder() {
+  return DateOrder{MakePropId(1, kTypeUi4), MakePropId(4, kTypeUi4), MakePropId(3, kTypeUi4),
+                   MakePropId(2, kTypeUi4), {MakePropId(5, kTypeUi4), MakePropId(6, kTypeUi4)}};
 }
 
 }  // namespace quidora::platform::testing

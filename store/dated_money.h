@@ -1,0 +1,21 @@
+// Money records read through the money database's date order: by account, then date, carrying
+// the amount and the type. A read of one account's range of dates, or of every account's, then
+// costs the records in the range, and one that needs only balances reads no texts at all.
+#pragma once
+
+#include "core/money_record.h"
+#include "platform/object_store.h"
+
+namespace quidora {
+
+// The order the money database keeps (and a volume without it gains once, when it is opened
+// for writing).
+platform::DateOrder MoneyDateOrder();
+
+// Fills a reset record from a record read through the order without its whole properties: the
+// account key (kNoKey without one), the date, the amount and the type, as FillMoneyRecord fills
+// them from the whole record. False when the carried bytes cannot be decoded.
+bool FillMoneyRecordFromPlace(const platform::DatedRecord& dated, platform::Record& scratch,
+                              MoneyRecord& record);
+
+}  // namespace quidora
