@@ -15,6 +15,7 @@
 #include "import/parse_file.h"
 #include "import/plan_file.h"
 #include "import/record_rules.h"
+#include "platform/backup_snapshot.h"
 #include "platform/folder_lock.h"
 #include "platform/utf8.h"
 #include "platform/volume_reader.h"
@@ -252,6 +253,21 @@ std::optional<Refusal> StoreImport(const platform::DeviceLocations& locations,
   // order of the file, as adds made one after another do.
   const platform::FixedClock moment(clock.NowUtc());
   const bool madeNow = !state.exists;
+  // An import rewrites much of an account at once: the store as it was goes into the backups
+  // first, and a store that cannot be backed up is not written to.
+  if (state.exists) {
+    const platform::BackupResult backup =
+        platform::MakeBackup(locations.dataFolder, platform::BackupKind::BeforeImport, clock);
+    if (backup.outcome == platform::BackupResult::Outcome::StoreDamaged) {
+      return Refusal{kExitStore, "the store " + locations.objectStore.string() +
+                                     " is damaged (" + backup.reason +
+                                     "); nothing was imported: see quidora-cli backups"};
+    }
+    if (backup.outcome == platform::BackupResult::Outcome::Failed) {
+      return Refusal{kExitStore, "nothing was imported: the backup before it could not be made (" +
+                                     backup.reason + ")"};
+    }
+  }
   bool stored = false;
   std::string why;
   {

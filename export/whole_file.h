@@ -40,9 +40,9 @@ struct WholeFileOptions {
   const char* temporaryPrefix;           // the hidden name's start, such as ".quidora-export-"
   mode_t mode = 0600;                    // of the new file, before the umask
   bool replace = false;                  // false: a name that is taken is never taken over
+  platform::IoFaults* faults = nullptr;  // tests: injected failures
   // The mode of the regular file being replaced, which the new one keeps; -1 when none is.
   int keptMode = -1;
-  platform::IoFaults* faults = nullptr;  // tests: injected failures
 };
 
 // Writes the bytes of `fill` as the file `name` in the open folder `folder`. `fill` returns false

@@ -311,6 +311,8 @@ VolumeReader::ReadStatus VolumeReader::ReadOneValue(
     records.Reset();
     if (rc != SQLITE_DONE) return fail(rc);
   }
+  // A writer that started meanwhile may have rewritten pages under the read.
+  if (ChangedWhileRead()) return fail(SQLITE_IOERR);
   return ReadStatus::Read;
 }
 
@@ -329,6 +331,10 @@ RangeRead VolumeReader::ReadDateRange(std::u16string_view name, const DateRange&
   }
   RangeRead read = RangeRead::Failed;
   if (rc == SQLITE_ROW) read = detail::ReadDated(volume_->db, database, range, take, rc);
+  if (read != RangeRead::Failed && ChangedWhileRead()) {
+    read = RangeRead::Failed;
+    rc = SQLITE_IOERR;
+  }
   if (read == RangeRead::Failed) {
     lastError_ = detail::ErrorOf(rc);
     if (lastError_ == StoreError::None) lastError_ = StoreError::Other;

@@ -12,6 +12,7 @@
 #include "import/import_write.h"
 #include "import/plan_file.h"
 #include "import/record_rules.h"
+#include "platform/backup_snapshot.h"
 #include "platform/ui/device_screen.h"
 #include "platform/ui/wait_cursor.h"
 #include "platform/utf8.h"
@@ -117,6 +118,20 @@ DropOutcome ImportDroppedFile(Program& program, MainWindow& window, const std::s
   if (program.messages.Show(question, MessageIcon::Exclamation, MessageButtons::YesNo) !=
       MessageAnswer::Yes) {
     return DropOutcome::Declined;
+  }
+  // The store as it was goes into the backups first; a store that cannot be backed up is not
+  // written to.
+  platform::BackupResult backup;
+  {
+    ui::WaitCursor wait(program.messages);
+    backup = platform::MakeBackup(program.locations.dataFolder,
+                                  platform::BackupKind::BeforeImport, program.clock);
+  }
+  if (backup.outcome == platform::BackupResult::Outcome::StoreDamaged ||
+      backup.outcome == platform::BackupResult::Outcome::Failed) {
+    Tell(program, u"Nothing was imported: the backup before the import could not be made (" +
+                      Utf16(backup.reason) + u").");
+    return DropOutcome::Refused;
   }
   {
     ui::WaitCursor wait(program.messages);

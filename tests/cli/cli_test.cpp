@@ -220,12 +220,14 @@ TEST_F(CliTest, ExportWritesTheDeviceProgramsTransactionsFile) {
   }
   EXPECT_EQ(fs::directory_iterator(out.path())->path(), file);  // no temporary file left
 
-  // A file named on the command line is the user's own: the umask decides who may read it.
+  // Financial data: a new file is the user's alone; a replaced one keeps the mode its owner gave.
   struct stat info {};
   ASSERT_EQ(::stat(file.c_str(), &info), 0);
-  const mode_t umaskNow = ::umask(0);
-  ::umask(umaskNow);
-  EXPECT_EQ(info.st_mode & 0777, 0666u & ~umaskNow);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+  ASSERT_EQ(::chmod(file.c_str(), 0640), 0);
+  EXPECT_EQ(Run({"export", "Cash", file.string(), "--force"}).status, 0);
+  ASSERT_EQ(::stat(file.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0640u);
   const fs::path missing = out.path() / "missing";
   run = Run({"export", "Cash", (missing / "cash.csv").string()});
   EXPECT_EQ(run.status, 1);

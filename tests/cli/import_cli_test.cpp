@@ -192,6 +192,16 @@ TEST_F(ImportCliTest, TheSecondImportOfAFileAddsNothing) {
   run = RunCli(home_.path(), {"import", qif, "--account", "Bank", "--keep-duplicates"});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(CountRecords(home_.path(), u"Bank"), 8u);
+
+  // Each import that wrote kept the store as it was among the backups first, marked as such.
+  const CliRun listed_backups = RunCli(home_.path(), {"backups", "--format", "csv"});
+  ASSERT_EQ(listed_backups.status, 0) << listed_backups.err;
+  std::istringstream lines(listed_backups.out);
+  int importBackups = 0;
+  for (std::string line; std::getline(lines, line);) {
+    if (line.find("import") != std::string::npos) ++importBackups;
+  }
+  EXPECT_EQ(importBackups, 3) << listed_backups.out;
 }
 
 TEST_F(ImportCliTest, WhileTheDeviceProgramRunsNothingIsImported) {

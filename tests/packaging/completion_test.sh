@@ -52,7 +52,7 @@ expect $'backup\nbackups' quidora-cli b
 expect $'--help\n--version' quidora-cli --
 expect $'--date-form\n--descending' quidora-cli export --d
 expect $'table\ncsv\njson' quidora-cli accounts --format ""
-expect $'transactions\nofx\nqif\ncsv' quidora-cli import x.ofx --format ""
+expect $'quidora\nofx\nqfx\nqif\ncsv' quidora-cli import x.ofx --format ""
 expect $'0\n1\n2\n3' quidora-cli export Cash out.csv --date-form ""
 expect $'Cash\nMy Bank\nRent, flat\nSay "hi"\n$(touch PWNED)' quidora-cli records ""
 expect $'My Bank' quidora-cli categories M
