@@ -112,7 +112,8 @@ TEST_F(ExitBackupTest, AStoreOfAnEarlierVersionIsBackedUpBeforeItsUpgrade) {
   const int code = QProcess::execute(
       "sqlite3", {QString::fromStdString(locations.objectStore.string()),
                   "DROP TABLE sort_orders; DROP TABLE ordered_records; DROP TABLE key_runs;"
-                  " DROP TABLE volume_state; PRAGMA user_version=1;"});
+                  " DROP TABLE volume_state; DROP TABLE dated_records; DROP TABLE date_orders;"
+                  " PRAGMA user_version=1;"});
   if (code != 0) GTEST_SKIP() << "the sqlite3 program is needed to write an older volume";
   auto session = Start();
   ASSERT_NE(session, nullptr);
