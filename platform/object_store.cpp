@@ -157,6 +157,14 @@ bool ObjectStore::IsReadOnly() const {
   return volume_->ReadOnly();
 }
 
+void ObjectStore::RefuseWrites() {
+  volume_->RefuseWrites();
+}
+
+bool ObjectStore::WritesRefused() const {
+  return volume_->WritesRefused();
+}
+
 Oid ObjectStore::CreateDatabase(std::u16string_view name, std::uint32_t type, PropId sortProp,
                                 std::span<const PropId> moreSortOrders,
                                 const DateOrder* dateOrder) {

@@ -383,6 +383,11 @@ class ObjectStore {
 
   bool IsReadOnly() const;
 
+  // After damage was found while the store is open: nothing is written to the file any more
+  // (writes fail with Corrupt; closing leaves the log as it is).
+  void RefuseWrites();
+  bool WritesRefused() const;
+
   StoreError LastError() const;
 
  private:

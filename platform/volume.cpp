@@ -299,9 +299,18 @@ bool Volume::OpenReadOnly(const std::filesystem::path& file, std::uint32_t versi
   return open("immutable=1");
 }
 
+void Volume::RefuseWrites() {
+  writesRefused_ = true;
+  sqlite3_db_config(db.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+}
+
 int Volume::Begin() {
   if (readOnly_) {
     Fail(StoreError::Misuse);
+    return 0;
+  }
+  if (writesRefused_) {
+    Fail(StoreError::Corrupt);
     return 0;
   }
   if (rolledBack_) return 0;
@@ -364,6 +373,7 @@ void Volume::Rollback(int depth) {
 
 bool Volume::MarkClean() {
   if (readOnly_ || depth_ != 0) return Fail(StoreError::Misuse);
+  if (writesRefused_) return Fail(StoreError::Corrupt);
   EndReads();
   StatementUse use(markClean);
   if (!Check(markClean.Step())) return false;

@@ -63,6 +63,10 @@ class Volume {
   // Opens for reading only.
   bool OpenReadOnly(const std::filesystem::path& file, std::uint32_t version, OpenFailure& failure);
   bool ReadOnly() const { return readOnly_; }
+  // Damage found while the volume is open: every later write is refused, and closing leaves the
+  // log beside the file instead of folding it in, so the damaged file is never written again.
+  void RefuseWrites();
+  bool WritesRefused() const { return writesRefused_; }
   // Whether the volume has the tables of second sort orders and key runs (always, unless a
   // version 1 volume was opened read-only).
   bool HasOrders() const { return version_ >= 2; }
@@ -205,6 +209,7 @@ class Volume {
   bool rolledBack_ = false;  // SQLite ended the outermost transaction on its own after an error
   bool readOnly_ = false;
   bool markedClean_ = false;
+  bool writesRefused_ = false;
   std::uint32_t version_ = kSchemaVersion;
 };
 

@@ -15,11 +15,17 @@ void RunExitSequence(Program& program) {
   // the store.
   program.storeChangedThisRun =
       platform::VolumeMarkedInUse(program.store.VolumeFile()).value_or(true);
+  // A store found damaged during the run was told about then; writing to it now could only
+  // spread the damage, so its tidying and its mark of a clean end are left out.
+  const bool storeWritable =
+      !program.store.VolumeIsOpen() || !program.store.Volume().WritesRefused();
   // Each step's failure is reported by the step itself; the rest still runs, so the settings
   // are written whatever the databases said.
-  DeleteEmptyMoneyDatabase(program.store);
-  DeleteEmptyAccountsDatabase(program.store, program.accounts);
-  RewriteCategories(program.store, program.categories, program.messages);
+  if (storeWritable) {
+    DeleteEmptyMoneyDatabase(program.store);
+    DeleteEmptyAccountsDatabase(program.store, program.accounts);
+    RewriteCategories(program.store, program.categories, program.messages);
+  }
 
   program.settings.sort = program.sortColumn;
   program.settings.sortOrder = program.sortOrder;
@@ -37,7 +43,7 @@ void RunExitSequence(Program& program) {
                                       " was damaged; it was set aside as " + kept.string());
   }
   // Last: the next start may skip the whole-file check of the store.
-  program.store.MarkCleanEnd();
+  if (storeWritable) program.store.MarkCleanEnd();
 }
 
 }  // namespace quidora

@@ -1,5 +1,6 @@
 #include "shell/start_up.h"
 
+#include <QTimer>
 #include <iostream>
 
 #include "platform/backup_listing.h"
@@ -18,6 +19,7 @@
 #include "shell/main_window.h"
 #include "program/program.h"
 #include "shell/user_notice.h"
+#include "shell/volume_watch.h"
 #include "store/databases.h"
 #include "store/installed_version.h"
 #include "store/loading.h"
@@ -45,6 +47,8 @@ std::string UnreadableStoreText(platform::StoreError error) {
 Session::Session() = default;
 
 Session::~Session() {
+  // A check still running is stopped before anything it would report to goes.
+  watch_.reset();
   // The screen owns the account view, whose list reads the program's money list and settings:
   // the screen goes first, then the window that ran it, then the program.
   termination_.reset();
@@ -182,6 +186,12 @@ std::unique_ptr<Session> InitProgram(const StartOptions& options, StartOutcome* 
   screen.setWindowTitle(ui::ToQString(title));
   screen.show();
   screen.BringToFront();
+  // The whole-file check waits for the first paint and then runs beside the program: the
+  // start and every command go on without it.
+  session->watch_ = std::make_unique<VolumeWatch>(program);
+  QTimer::singleShot(0, session->watch_.get(), [watch = session->watch_.get()] {
+    watch->StartIfDue();
+  });
   result = StartOutcome::Running;
   return session;
 }

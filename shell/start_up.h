@@ -29,6 +29,8 @@ class SingleInstance;
 class TerminationSignal;
 }  // namespace ui
 
+class VolumeWatch;
+
 struct StartOptions {
   platform::DeviceLocations locations;
   // Empty: QUIDORA_SCREEN, else 240 by 320.
@@ -64,6 +66,8 @@ class Session {
   MessageService& Messages() const { return *messages_; }
   platform::Registry& Registry() const { return *registry_; }
   Databases& Store() const { return *store_; }
+  // The store's whole-file check in the background.
+  VolumeWatch& Watch() const { return *watch_; }
 
  private:
   friend std::unique_ptr<Session> InitProgram(const StartOptions& options, StartOutcome* outcome);
@@ -79,6 +83,7 @@ class Session {
   std::unique_ptr<Program> program_;
   std::unique_ptr<MainWindow> window_;
   std::unique_ptr<ui::TerminationSignal> termination_;
+  std::unique_ptr<VolumeWatch> watch_;
 };
 
 // Starts one run. nullptr unless the main window is up; `outcome` (optional) says why. A second

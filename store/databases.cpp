@@ -118,7 +118,7 @@ bool StoreBatch::Commit(MessageService& ui) {
     const bool transactionStarted = transaction_.IsActive();
     transaction_.Rollback();
     End();
-    if (!transactionStarted) ShowNamed(ui, failureText_, databaseName_);
+    if (!transactionStarted) ShowWriteFailure(store_, ui, failureText_, databaseName_);
     return false;
   }
   const bool stored = transaction_.Commit();
@@ -127,7 +127,7 @@ bool StoreBatch::Commit(MessageService& ui) {
     // An inner batch that cannot be folded in leaves the outer one unable to store anything.
     if (!outermost_) store_.batchBroken_ = true;
     End();
-    ShowNamed(ui, failureText_, databaseName_);
+    ShowWriteFailure(store_, ui, failureText_, databaseName_);
     return false;
   }
   End();

@@ -20,7 +20,7 @@ using platform::PropValue;
 // Reports a failed write of a record operation. Inside a batch the failure also means that
 // nothing of the batch may be stored.
 bool Fail(Databases& store, MessageService& ui, StringId text, std::u16string_view database) {
-  ShowNamed(ui, text, database);
+  ShowWriteFailure(store, ui, text, database);
   store.MarkBatchBroken();
   return false;
 }

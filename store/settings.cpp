@@ -54,6 +54,9 @@ constexpr std::array<std::u16string_view, 13> kWriteOrder{u"Sort",
 constexpr DwordField kMajorVersion{u"MajorVersion", &Settings::majorVersion, 2};
 constexpr DwordField kMinorVersion{u"MinorVersion", &Settings::minorVersion, 99};
 constexpr std::u16string_view kLastAccount = u"LastAccount";
+constexpr DwordField kVolumeCheckDay{u"VolumeCheckDay", &Settings::volumeCheckDay, 0xFFFFFFFF};
+constexpr DwordField kStartsSinceVolumeCheck{u"StartsSinceVolumeCheck",
+                                             &Settings::startsSinceVolumeCheck, 0xFFFFFFFF};
 
 // The LastAccount value is read into 82 bytes: 40 characters and the terminator.
 constexpr std::size_t kLastAccountBytes = (kLastAccountMaxLength + 1) * 2;
@@ -105,6 +108,8 @@ bool ReadSettings(platform::Registry& registry, Settings& settings, std::u16stri
           registry.OpenKey(RegistryRoot::LocalMachine, SettingsPath(settings))) {
     for (const DwordField& value : kReadOrder) ReadDword(*key, value, settings);
     ReadLastAccount(*key, settings);
+    ReadDword(*key, kVolumeCheckDay, settings);
+    ReadDword(*key, kStartsSinceVolumeCheck, settings);
     key->Close();
   }
   return true;
@@ -130,6 +135,12 @@ bool WriteSettings(platform::Registry& registry, const Settings& settings) {
     }
     if (settings.lastAccount && !settings.lastAccount->empty()) {
       written &= settingsKey->SetString(kLastAccount, *settings.lastAccount);
+    }
+    // Both or neither: a counter left from before the last check would make it due too soon.
+    if (settings.volumeCheckDay != 0) {
+      for (const DwordField& value : {kVolumeCheckDay, kStartsSinceVolumeCheck}) {
+        written &= settingsKey->SetDword(value.name, settings.*value.field);
+      }
     }
   } else {
     written = false;

@@ -32,6 +32,10 @@ struct Settings {
   std::uint32_t exportFileFolder = 1;
   std::uint32_t catRecsApply = 0;
   std::optional<std::u16string> lastAccount;  // none until read or set
+  // When the store's whole-file check last found it sound (days since 1970-01-01, UTC; 0:
+  // never) and the starts since then. Neither is written while the day is 0.
+  std::uint32_t volumeCheckDay = 0;
+  std::uint32_t startsSinceVolumeCheck = 0;
 };
 
 // The longest LastAccount text that is taken on read, in 16-bit units (41 with the terminator).

@@ -5,6 +5,7 @@
 
 #include "platform/backup_listing.h"
 #include "platform/utf8.h"
+#include "store/databases.h"
 
 namespace quidora {
 
@@ -94,6 +95,18 @@ void ShowNamed(MessageService& ui, StringId text, std::u16string_view databaseNa
   message += u' ';
   message += databaseName;
   ui.Show(message, MessageIcon::Exclamation);
+}
+
+void ShowWriteFailure(Databases& store, MessageService& ui, StringId text,
+                      std::u16string_view databaseName) {
+  if (!store.VolumeIsOpen() || !store.Volume().WritesRefused()) {
+    ShowNamed(ui, text, databaseName);
+    return;
+  }
+  std::u16string message(LoadString(StringId::StoreFoundDamaged));
+  message += u' ';
+  message += PathText(store.VolumeFile());
+  ui.Show(message, MessageIcon::Stop);
 }
 
 void ShowDatabaseProblem(MessageService& ui) {

@@ -11,8 +11,15 @@
 
 namespace quidora {
 
+class Databases;
+
 // "<text> <database name>" with the exclamation icon.
 void ShowNamed(MessageService& ui, StringId text, std::u16string_view databaseName);
+
+// A failed write of a record operation: ShowNamed, unless the store was found damaged during
+// the run and refuses every write, which is then what the user hears, with the store's file.
+void ShowWriteFailure(Databases& store, MessageService& ui, StringId text,
+                      std::u16string_view databaseName);
 // The database-problem message: a beep, then the text with the stop icon.
 void ShowDatabaseProblem(MessageService& ui);
 

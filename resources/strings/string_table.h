@@ -107,6 +107,8 @@ enum class StringId : std::uint32_t {
   // and the store's file.
   BackupFromTime = 41200,
   StoreDamagedAtExit,
+  // Followed by a space and the store's file.
+  StoreFoundDamaged,
 };
 
 constexpr std::u16string_view LoadString(StringId id) {
@@ -226,6 +228,8 @@ constexpr std::u16string_view LoadString(StringId id) {
              u"quidora-cli restore --latest";
     case StringId::StoreDamagedAtExit:
       return u"Quidora found its store damaged while backing it up, so no backup was made of";
+    case StringId::StoreFoundDamaged:
+      return u"Quidora found its store damaged and will write nothing more to";
   }
   return {};
 }

@@ -22,6 +22,7 @@
 #include "shell/command_ids.h"
 #include "shell/main_window.h"
 #include "shell/money_list_view.h"
+#include "shell/volume_watch.h"
 #include "program/program.h"
 #include "quidora_version.h"
 #include "shell_fixture.h"
@@ -309,6 +310,109 @@ TEST_F(ShellTest, ADamagedPageOfTheStoreIsNamedOnStandardErrorWithItsFile) {
   EXPECT_NE(errors.str().find("cannot be read"), std::string::npos) << errors.str();
   std::ifstream after(path, std::ios::binary);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(after), {}), before);
+}
+
+// Waits for the background check of the store; false when it never reported.
+bool WaitForVolumeCheck(Session& session) {
+  return QTest::qWaitFor([&session] { return session.Watch().Finished(); }, 20000);
+}
+
+std::string FileBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// After a clean end, a page that no start reads (the index of the sort copies by object
+// identifier) is damaged while the program is stopped. The start still succeeds; the check in
+// the background finds the damage, names the file at once, and the exit then leaves the file
+// byte for byte as it was: no tidying, no mark of a clean end, no log folded into it.
+TEST_F(ShellTest, DamageFoundInTheBackgroundIsToldAndTheStoreIsNotWrittenAgain) {
+  Seed({u"Cash", u"Bank"}, {u"Food"},
+       {{1, Day(2026, 3, 1), 500, kExpense, u"Food", u""},
+        {1, Day(2026, 3, 2), 700, kExpense, u"Food", u""}});
+  {
+    Databases store(locations.objectStore, clock);
+    ASSERT_TRUE(store.OpenVolume());
+    ASSERT_TRUE(store.MarkCleanEnd());
+  }
+  const std::string path = locations.objectStore.string();
+  FILE* query = ::popen(("sqlite3 '" + path +
+                         "' \"SELECT rootpage FROM sqlite_schema WHERE "
+                         "name='ordered_records_by_oid'\" 2>/dev/null")
+                            .c_str(),
+                        "r");
+  int indexPage = 0;
+  if (query == nullptr || std::fscanf(query, "%d", &indexPage) != 1) indexPage = 0;
+  if (query != nullptr) ::pclose(query);
+  if (indexPage < 2) GTEST_SKIP() << "the sqlite3 program is not installed";
+  {
+    std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+    file.seekp(static_cast<std::streamoff>(indexPage - 1) * 4096);
+    const std::string junk(4096, '\x5A');
+    file.write(junk.data(), static_cast<std::streamsize>(junk.size()));
+  }
+  const std::string before = FileBytes(path);
+
+  auto session = Start();
+  ASSERT_NE(session, nullptr) << errors.str();
+  EXPECT_EQ(session->Window().List().RowCount(), 0) << "Cash, with no records, is shown";
+  messages.Expect(u"Quidora found its store damaged and will write nothing more to " +
+                  std::u16string(path.begin(), path.end()));
+  ASSERT_TRUE(WaitForVolumeCheck(*session));
+  EXPECT_TRUE(session->Watch().Started());
+  EXPECT_TRUE(messages.AllShown());
+  ASSERT_FALSE(messages.log.empty());
+  EXPECT_EQ(messages.log.back().icon, MessageIcon::Stop);
+  EXPECT_NE(errors.str().find(path + ": the whole-file check found: "), std::string::npos)
+      << errors.str();
+  // A write asked for now is refused, with the same message.
+  messages.Expect(u"Quidora found its store damaged and will write nothing more to " +
+                  std::u16string(path.begin(), path.end()));
+  AccountRecord more;
+  more.SetName(u"Savings");
+  std::uint32_t key = 0;
+  EXPECT_FALSE(AddAccountRecord(session->Store(), more, key, messages));
+  EXPECT_TRUE(messages.AllShown());
+  Close(session);
+  EXPECT_EQ(FileBytes(path), before) << "the exit wrote over the damaged store";
+}
+
+// A sound store checked today is not checked again until tomorrow, or until 100 starts later.
+TEST_F(ShellTest, TheBackgroundCheckRunsOnceADayOrAfterAHundredStarts) {
+  Seed({u"Cash"}, {}, {});
+  auto session = Start();
+  ASSERT_NE(session, nullptr);
+  ASSERT_TRUE(WaitForVolumeCheck(*session));
+  Close(session);
+  EXPECT_NE(RegistryText().find(Dword("VolumeCheckDay", DayNumber(clock.NowUtc()))),
+            std::string::npos)
+      << RegistryText();
+
+  session = Start();
+  ASSERT_NE(session, nullptr);
+  QTest::qWait(200);
+  EXPECT_FALSE(session->Watch().Started()) << "checked again on the same day";
+  Close(session);
+  EXPECT_NE(RegistryText().find(Dword("StartsSinceVolumeCheck", 1)), std::string::npos)
+      << RegistryText();
+
+  clock.Set(Day(2026, 3, 16));
+  session = Start();
+  ASSERT_NE(session, nullptr);
+  ASSERT_TRUE(WaitForVolumeCheck(*session)) << "a day later the check is due";
+  Close(session);
+
+  // The 100th start since the last check is due again, on the same day.
+  std::string registry = RegistryText();
+  const std::string reset = Dword("StartsSinceVolumeCheck", 0);
+  const std::size_t counter = registry.find(reset);
+  ASSERT_NE(counter, std::string::npos) << "the counter is reset by a check\n" << registry;
+  registry.replace(counter, reset.size(), Dword("StartsSinceVolumeCheck", 99));
+  std::ofstream(locations.registry, std::ios::trunc) << registry;
+  session = Start();
+  ASSERT_NE(session, nullptr);
+  ASSERT_TRUE(WaitForVolumeCheck(*session)) << "the 100th start checks";
+  Close(session);
 }
 
 TEST_F(ShellTest, ExitCommandClosesThroughTheExitSequence) {
