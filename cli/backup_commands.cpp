@@ -155,18 +155,7 @@ int List(const BackupRequest& request, const platform::DeviceLocations& location
          static_cast<std::int64_t>(entry.record ? entry.record->records : 0),
          std::string(verified ? "yes" : "no")});
   }
-  switch (request.format) {
-    case Format::Table:
-      WriteTable(report, out);
-      break;
-    case Format::Csv:
-      WriteCsv(report, out);
-      break;
-    case Format::Json:
-      WriteJson(report, out);
-      break;
-  }
-  out.flush();
+  WriteReport(report, request.format, out);
   return out ? kExitDone : Tell(err, kExitRefused, "cannot write the report");
 }
 

@@ -147,18 +147,7 @@ int RunProgram(std::span<const std::string_view> args, const platform::Environme
   // The file is the output; nothing goes to the terminal.
   if (request.command == Command::Export) return kExitDone;
 
-  switch (request.format) {
-    case Format::Table:
-      WriteTable(report, out);
-      break;
-    case Format::Csv:
-      WriteCsv(report, out);
-      break;
-    case Format::Json:
-      WriteJson(report, out);
-      break;
-  }
-  out.flush();
+  WriteReport(report, request.format, out);
   // A full disk or a closed pipe must not pass for a complete report.
   return out ? kExitDone : Tell(err, kExitRefused, "cannot write the report");
 }

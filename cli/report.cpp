@@ -239,4 +239,19 @@ void WriteJson(const Report& report, std::ostream& out) {
   out << "}\n";
 }
 
+void WriteReport(const Report& report, Format format, std::ostream& out) {
+  switch (format) {
+    case Format::Table:
+      WriteTable(report, out);
+      break;
+    case Format::Csv:
+      WriteCsv(report, out);
+      break;
+    case Format::Json:
+      WriteJson(report, out);
+      break;
+  }
+  out.flush();
+}
+
 }  // namespace quidora::cli

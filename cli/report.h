@@ -13,6 +13,8 @@
 #include <variant>
 #include <vector>
 
+#include "cli/arguments.h"
+
 namespace quidora::cli {
 
 enum class ColumnKind : std::uint8_t { Text, Date, Cents, Count };
@@ -41,5 +43,7 @@ struct Report {
 void WriteTable(const Report& report, std::ostream& out);
 void WriteCsv(const Report& report, std::ostream& out);
 void WriteJson(const Report& report, std::ostream& out);
+// The report in the form the command line asked for, flushed.
+void WriteReport(const Report& report, Format format, std::ostream& out);
 
 }  // namespace quidora::cli

@@ -215,6 +215,20 @@ VolumeReader::OpenResult VolumeReader::Open(const std::filesystem::path& file) {
   return result;
 }
 
+int VolumeReader::FindDatabase(std::u16string_view name, std::int64_t& database,
+                               std::int64_t* recordCount) {
+  const std::vector<std::uint8_t> nameBytes = detail::NameBytes(name);
+  sql::Statement& byName = volume_->databaseByName;
+  byName.BindBlobStatic(1, nameBytes);
+  const int rc = byName.Step();
+  if (rc == SQLITE_ROW) {
+    database = byName.ColumnInt64(0);
+    if (recordCount != nullptr) *recordCount = byName.ColumnInt64(1);
+  }
+  byName.Reset();
+  return rc;
+}
+
 VolumeReader::ReadStatus VolumeReader::ReadDatabase(
     std::u16string_view name, const std::function<bool(std::span<const std::uint8_t>)>& take) {
   lastError_ = StoreError::None;
@@ -224,22 +238,14 @@ VolumeReader::ReadStatus VolumeReader::ReadDatabase(
     return ReadStatus::Failed;
   };
 
-  const std::vector<std::uint8_t> nameBytes = detail::NameBytes(name);
-  sql::Statement& byName = volume_->databaseByName;
-  byName.BindBlobStatic(1, nameBytes);
-  int rc = byName.Step();
+  std::int64_t database = 0;
+  std::int64_t recordCount = 0;
+  int rc = FindDatabase(name, database, &recordCount);
   if (rc == SQLITE_DONE) {
-    byName.Reset();
     lastError_ = StoreError::NotFound;
     return ReadStatus::NoDatabase;
   }
-  if (rc != SQLITE_ROW) {
-    byName.Reset();
-    return fail(rc);
-  }
-  const std::int64_t database = byName.ColumnInt64(0);
-  const std::int64_t recordCount = byName.ColumnInt64(1);
-  byName.Reset();
+  if (rc != SQLITE_ROW) return fail(rc);
 
   sql::Statement& records = volume_->records;
   records.Bind(1, database);
@@ -273,12 +279,8 @@ VolumeReader::ReadStatus VolumeReader::ReadOneValue(
     if (lastError_ == StoreError::None) lastError_ = StoreError::Other;
     return ReadStatus::Failed;
   };
-  const std::vector<std::uint8_t> nameBytes = detail::NameBytes(name);
-  sql::Statement& byName = volume_->databaseByName;
-  byName.BindBlobStatic(1, nameBytes);
-  int rc = byName.Step();
-  const std::int64_t database = rc == SQLITE_ROW ? byName.ColumnInt64(0) : 0;
-  byName.Reset();
+  std::int64_t database = 0;
+  int rc = FindDatabase(name, database);
   if (rc == SQLITE_DONE) {
     lastError_ = StoreError::NotFound;
     return ReadStatus::NoDatabase;
@@ -319,12 +321,8 @@ VolumeReader::ReadStatus VolumeReader::ReadOneValue(
 RangeRead VolumeReader::ReadDateRange(std::u16string_view name, const DateRange& range,
                                      const TakeDated& take) {
   lastError_ = StoreError::None;
-  const std::vector<std::uint8_t> nameBytes = detail::NameBytes(name);
-  sql::Statement& byName = volume_->databaseByName;
-  byName.BindBlobStatic(1, nameBytes);
-  int rc = byName.Step();
-  const std::int64_t database = rc == SQLITE_ROW ? byName.ColumnInt64(0) : 0;
-  byName.Reset();
+  std::int64_t database = 0;
+  int rc = FindDatabase(name, database);
   if (rc == SQLITE_DONE) {
     lastError_ = StoreError::NotFound;
     return RangeRead::NoDatabase;

@@ -82,6 +82,10 @@ class VolumeReader {
   bool ChangedWhileRead() const;
 
  private:
+  // Looks a database up by name: SQLITE_ROW with its object identifier (and its record count)
+  // when found, SQLITE_DONE when there is none, else SQLite's error.
+  int FindDatabase(std::u16string_view name, std::int64_t& database,
+                   std::int64_t* recordCount = nullptr);
   explicit VolumeReader(std::unique_ptr<detail::ReadOnlyVolume> volume);
   std::unique_ptr<detail::ReadOnlyVolume> volume_;
   StoreError lastError_ = StoreError::None;
