@@ -83,10 +83,10 @@ std::vector<PropId> PropIdsFromBytes(std::span<const std::uint8_t> bytes) {
 namespace {
 
 constexpr const char* kCarriedScan =
-    "SELECT grp, date, carried FROM dated_records"
+    "SELECT grp, date, carried, skey, oid FROM dated_records"
     " WHERE db = ?1 AND grp = ?2 AND date BETWEEN ?3 AND ?4 ORDER BY date, skey, oid";
 constexpr const char* kWholeScan =
-    "SELECT d.grp, d.date, r.props FROM dated_records AS d"
+    "SELECT d.grp, d.date, r.props, d.skey, d.oid FROM dated_records AS d"
     " LEFT JOIN records AS r ON r.db = d.db AND r.skey = d.skey AND r.oid = d.oid"
     " WHERE d.db = ?1 AND d.grp = ?2 AND d.date BETWEEN ?3 AND ?4"
     " ORDER BY d.date, d.skey, d.oid";
@@ -118,6 +118,8 @@ bool ReadGroup(sql::Statement& scan, std::int64_t database, std::int64_t group,
       break;
     }
     record.date = static_cast<std::uint32_t>(scan.ColumnInt64(1));
+    record.sortKey = scan.ColumnInt64(3);
+    record.oid = static_cast<Oid>(scan.ColumnInt64(4));
     record.bytes = scan.ColumnBlob(2);
     if (carried != nullptr && !record.undecodable) {
       if (!DecodeCarried(carried->order, record.bytes, carried->props)) {

@@ -178,6 +178,10 @@ struct DatedRecord {
   std::optional<std::uint32_t> group;  // nothing when the record lacks the group property
   bool undecodable = false;  // its stored properties cannot be decoded; `bytes` are them all
   std::uint32_t date = 0;
+  // Where the record stands in key order (its sort key, then its identifier): a caller that
+  // needs the full walk's order back within a group sorts by these.
+  std::int64_t sortKey = 0;
+  Oid oid = 0;
   std::span<const std::uint8_t> bytes;
 };
 

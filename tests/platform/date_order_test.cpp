@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <numeric>
 #include <random>
 #include <tuple>
 
@@ -78,16 +79,18 @@ class DateOrderTest : public ::testing::Test {
 
   struct Seen {
     std::uint32_t date;
+    Oid oid;
     Record record;  // the whole record, or only what the order carries
     friend bool operator==(const Seen&, const Seen&) = default;
   };
 
-  // What a full read in key order keeps of the range, stably sorted by date: the order's answer.
-  std::vector<Seen> FullRead(const DateRange& range) {
+  // What a full read in key order keeps of the range, stably sorted by date (the order's answer)
+  // or left in key order.
+  std::vector<Seen> FullRead(const DateRange& range, bool byDate = true) {
     std::vector<Seen> kept;
     DatabaseHandle all = std::move(store_->OpenDatabase(u"money").handle);
     Record record;
-    while (all.ReadRecord(record) != 0) {
+    while (const Oid oid = all.ReadRecord(record)) {
       const SortKey account = LastValueOf(record, kAccount);
       if (range.group && (!account.present || account.value != *range.group)) continue;
       const std::uint32_t date = DateNumber(record);
@@ -101,17 +104,22 @@ class DateOrderTest : public ::testing::Test {
           }
         }
       }
-      kept.push_back({date, wanted});
+      kept.push_back({date, oid, wanted});
     }
-    std::stable_sort(kept.begin(), kept.end(),
-                     [](const Seen& a, const Seen& b) { return a.date < b.date; });
+    if (byDate) {
+      std::stable_sort(kept.begin(), kept.end(),
+                       [](const Seen& a, const Seen& b) { return a.date < b.date; });
+    }
     return kept;
   }
 
   // The range read, with the groups of an all-groups read in ascending order (as a full read
   // sorted by group and then date would list them).
-  std::vector<Seen> RangeRead(const DateRange& range, int* undecodable = nullptr) {
+  // `inKeyOrder` gets the records sorted back by the place each was handed with.
+  std::vector<Seen> RangeRead(const DateRange& range, int* undecodable = nullptr,
+                              std::vector<Seen>* inKeyOrder = nullptr) {
     std::vector<Seen> read;
+    std::vector<std::pair<std::int64_t, Oid>> places;
     Record record;
     const auto status = store_->ReadDateRange(u"money", range, [&](const DatedRecord& dated) {
       if (dated.undecodable) {
@@ -122,10 +130,18 @@ class DateOrderTest : public ::testing::Test {
       if (range.whole) {
         EXPECT_EQ(dated.group.has_value(), LastValueOf(record, kAccount).present);
       }
-      read.push_back({dated.date, record});
+      read.push_back({dated.date, dated.oid, record});
+      places.emplace_back(dated.sortKey, dated.oid);
       return true;
     });
     EXPECT_EQ(status, RangeRead::Read);
+    if (inKeyOrder != nullptr) {
+      std::vector<std::size_t> order(read.size());
+      std::iota(order.begin(), order.end(), std::size_t{0});
+      std::sort(order.begin(), order.end(),
+                [&](std::size_t a, std::size_t b) { return places[a] < places[b]; });
+      for (std::size_t at : order) inKeyOrder->push_back(read[at]);
+    }
     return read;
   }
 
@@ -164,7 +180,9 @@ TEST_F(DateOrderTest, RangeReadsAgreeWithTheFullReadAfterEveryKindOfWrite) {
       for (const DateRange range :
            {DateRange{2, 20010101, 20011231, whole}, DateRange{1, 0, 20020615, whole},
             DateRange{3, 0, 0xFFFFFFFF, whole}}) {
-        EXPECT_EQ(RangeRead(range), FullRead(range)) << "step " << step;
+        std::vector<Seen> inKeyOrder;
+        EXPECT_EQ(RangeRead(range, nullptr, &inKeyOrder), FullRead(range)) << "step " << step;
+        EXPECT_EQ(inKeyOrder, FullRead(range, false)) << "step " << step;
       }
       // All accounts: the same records, grouped by account.
       const DateRange all{std::nullopt, 20000301, 20021130, whole};
