@@ -101,14 +101,17 @@ bool NeedsQuotes(std::string_view text) {
 
 // Control characters are kept as they are, inside quotes as any other character a reader must
 // not take for the field's end.
-std::string CsvField(std::string_view text) {
-  if (!NeedsQuotes(text)) return std::string(text);
-  std::string quoted = "\"";
-  for (char c : text) {
-    if (c == '"') quoted += '"';
-    quoted += c;
+void AppendCsvField(std::string& line, std::string_view text) {
+  if (!NeedsQuotes(text)) {
+    line += text;
+    return;
   }
-  return quoted + "\"";
+  line += '"';
+  for (char c : text) {
+    if (c == '"') line += '"';
+    line += c;
+  }
+  line += '"';
 }
 
 void JsonString(std::ostream& out, std::string_view text) {
@@ -196,16 +199,33 @@ void WriteTable(const Report& report, std::ostream& out) {
 }
 
 void WriteCsv(const Report& report, std::ostream& out) {
+  // Lines gather in one buffer that goes out in large writes: a stream insertion per field
+  // costs more than everything else of a long listing.
+  constexpr std::size_t kWriteAt = 1 << 16;
+  std::string text;
   for (std::size_t c = 0; c < report.columns.size(); ++c) {
-    out << (c > 0 ? "," : "") << report.columns[c].key;
+    if (c > 0) text += ',';
+    text += report.columns[c].key;
   }
-  out << '\n';
+  text += '\n';
   for (const std::vector<Value>& row : report.rows) {
     for (std::size_t c = 0; c < report.columns.size(); ++c) {
-      out << (c > 0 ? "," : "") << CsvField(CellText(report.columns[c], row[c], false));
+      if (c > 0) text += ',';
+      const Column& column = report.columns[c];
+      if (const std::string* cell = std::get_if<std::string>(&row[c]);
+          cell != nullptr && column.kind == ColumnKind::Text) {
+        AppendCsvField(text, *cell);
+      } else {
+        AppendCsvField(text, CellText(column, row[c], false));
+      }
     }
-    out << '\n';
+    text += '\n';
+    if (text.size() >= kWriteAt) {
+      out.write(text.data(), static_cast<std::streamsize>(text.size()));
+      text.clear();
+    }
   }
+  out.write(text.data(), static_cast<std::streamsize>(text.size()));
 }
 
 void WriteJson(const Report& report, std::ostream& out) {

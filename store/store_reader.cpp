@@ -54,6 +54,11 @@ bool StoreReader::ReadAccounts(AccountList& accountList) {
 }
 
 bool StoreReader::ReadMoneyRecords(MoneyList& moneyList, const MoneySelection& selection) {
+  return VisitMoneyRecords(selection,
+                           [&moneyList](MoneyRecord&& record) { moneyList.Append(std::move(record)); });
+}
+
+bool StoreReader::VisitMoneyRecords(const MoneySelection& selection, const TakeMoney& take) {
   const bool ranged = selection.startDateNumber != 0 ||
                       selection.endDateNumber != std::numeric_limits<std::uint32_t>::max();
   // An account without a key takes both the records without an account key and those whose
@@ -61,16 +66,16 @@ bool StoreReader::ReadMoneyRecords(MoneyList& moneyList, const MoneySelection& s
   const bool keyless = selection.accountKey == kNoKey;
   std::optional<bool> read;
   if (!keyless && (ranged || selection.amountsOnly)) {
-    read = ReadThroughDateOrder(moneyList, selection);
+    read = ReadThroughDateOrder(selection, take);
   } else if (!keyless && selection.accountKey) {
-    read = ReadThroughAccountOrder(moneyList, *selection.accountKey);
+    read = ReadThroughAccountOrder(*selection.accountKey, take);
   }
   if (read) return *read;
-  return ReadWholeMoneyDatabase(moneyList, selection);
+  return ReadWholeMoneyDatabase(selection, take);
 }
 
-std::optional<bool> StoreReader::ReadThroughDateOrder(MoneyList& moneyList,
-                                                      const MoneySelection& selection) {
+std::optional<bool> StoreReader::ReadThroughDateOrder(const MoneySelection& selection,
+                                                      const TakeMoney& take) {
   platform::DateRange range;
   range.group = selection.accountKey;
   range.first = selection.startDateNumber;
@@ -90,7 +95,7 @@ std::optional<bool> StoreReader::ReadThroughDateOrder(MoneyList& moneyList,
           decoded = FillMoneyRecordFromPlace(dated, props, work);
         }
         if (!decoded) return false;
-        moneyList.Append(std::move(work));
+        take(std::move(work));
         return true;
       });
   switch (status) {
@@ -105,8 +110,8 @@ std::optional<bool> StoreReader::ReadThroughDateOrder(MoneyList& moneyList,
   return Finish(VolumeReader::ReadStatus::Read, decoded);
 }
 
-std::optional<bool> StoreReader::ReadThroughAccountOrder(MoneyList& moneyList,
-                                                         std::uint32_t accountKey) {
+std::optional<bool> StoreReader::ReadThroughAccountOrder(std::uint32_t accountKey,
+                                                         const TakeMoney& take) {
   platform::Record props;
   props.reserve(9);
   bool decoded = true;
@@ -118,14 +123,14 @@ std::optional<bool> StoreReader::ReadThroughAccountOrder(MoneyList& moneyList,
         MoneyRecord work;
         work.Reset();
         FillMoneyRecord(props, work);
-        moneyList.Append(std::move(work));
+        take(std::move(work));
         return true;
       });
   if (status == VolumeReader::ReadStatus::NoOrder) return std::nullopt;
   return Finish(status, decoded);
 }
 
-bool StoreReader::ReadWholeMoneyDatabase(MoneyList& moneyList, const MoneySelection& selection) {
+bool StoreReader::ReadWholeMoneyDatabase(const MoneySelection& selection, const TakeMoney& take) {
   platform::Record props;
   props.reserve(9);
   bool decoded = true;
@@ -149,7 +154,7 @@ bool StoreReader::ReadWholeMoneyDatabase(MoneyList& moneyList, const MoneySelect
         MoneyRecord work;
         work.Reset();
         FillMoneyRecord(props, work);
-        moneyList.Append(std::move(work));
+        take(std::move(work));
         return true;
       });
   return Finish(status, decoded);

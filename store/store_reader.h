@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <optional>
 
@@ -39,15 +40,19 @@ class StoreReader {
   // one is read whole). The list holds the records a full read would select, in key order for
   // one account without a range, else by account and then date (equal dates in key order).
   bool ReadMoneyRecords(MoneyList& moneyList, const MoneySelection& selection);
+  // The same records in the same order, each handed over as it is read instead of kept: a
+  // caller that turns them into something smaller never holds them all.
+  using TakeMoney = std::function<void(MoneyRecord&&)>;
+  bool VisitMoneyRecords(const MoneySelection& selection, const TakeMoney& take);
 
   platform::StoreError LastError() const { return error_; }
 
  private:
   bool Finish(platform::VolumeReader::ReadStatus status, bool decoded);
   // Each returns nothing when the volume keeps no order to read the selection through.
-  std::optional<bool> ReadThroughDateOrder(MoneyList& moneyList, const MoneySelection& selection);
-  std::optional<bool> ReadThroughAccountOrder(MoneyList& moneyList, std::uint32_t accountKey);
-  bool ReadWholeMoneyDatabase(MoneyList& moneyList, const MoneySelection& selection);
+  std::optional<bool> ReadThroughDateOrder(const MoneySelection& selection, const TakeMoney& take);
+  std::optional<bool> ReadThroughAccountOrder(std::uint32_t accountKey, const TakeMoney& take);
+  bool ReadWholeMoneyDatabase(const MoneySelection& selection, const TakeMoney& take);
 
   platform::VolumeReader& volume_;
   platform::StoreError error_ = platform::StoreError::None;

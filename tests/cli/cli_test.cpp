@@ -50,6 +50,8 @@ class CliTest : public StoreTest {
     Money(bankKey, u"Salary", 100000, Day(2010, 3, 1), kIncome, u"");
     Money(bankKey, u"Food", 100000, Day(2010, 3, 2), kExpense, u"");
     Money(savingsKey, u"Interest", 12345, Day(2010, 5, 5), kIncome, u"");
+    // Added last, so last in key order, but of an earlier day than some.
+    Money(cashKey, u"Car", 0, Day(2010, 6, 15), kExpense, u"added last");
   }
 
   void Money(std::uint32_t account, std::u16string_view category, std::int32_t amount,
@@ -113,6 +115,18 @@ TEST_F(CliTest, CommandsReportTheSmallStoreAndLeaveItAsItWas) {
             "2010-01-01,Salary,2500.00,\"pay, \"\"January\"\"\"\n"
             "2010-06-15,Food,-12.50,\n"
             "2010-06-15,Car,-300.00,tyres\n"
+            "2010-06-15,Car,0.00,added last\n"
+            "2010-12-31,Food,-7.50,last day\n"
+            "2011-01-01,Car,-50.00,after\n");
+  // Without a range the account's records are read in key order and put in date order.
+  run = Run({"records", "Cash", "--format", "csv"});
+  EXPECT_EQ(run.out,
+            "date,category,amount,memo\n"
+            "2009-12-31,Food,-10.00,before\n"
+            "2010-01-01,Salary,2500.00,\"pay, \"\"January\"\"\"\n"
+            "2010-06-15,Food,-12.50,\n"
+            "2010-06-15,Car,-300.00,tyres\n"
+            "2010-06-15,Car,0.00,added last\n"
             "2010-12-31,Food,-7.50,last day\n"
             "2011-01-01,Car,-50.00,after\n");
   run = Run({"records", "Cash", "--to", "2010-01-01", "--format", "json"});
@@ -127,7 +141,8 @@ TEST_F(CliTest, CommandsReportTheSmallStoreAndLeaveItAsItWas) {
   EXPECT_EQ(run.out,
             "Date        Category   Amount  Memo\n"
             "2010-06-15  Food       -12.50  \n"
-            "2010-06-15  Car       -300.00  tyres\n");
+            "2010-06-15  Car       -300.00  tyres\n"
+            "2010-06-15  Car          0.00  added last\n");
 
   // A relative QUIDORA_HOME starts at the working folder, as for the device program.
   run = RunCli(".", {"accounts", "--format", "csv"}, home_.path());
@@ -174,11 +189,12 @@ TEST_F(CliTest, ExportWritesTheDeviceProgramsTransactionsFile) {
                                  "\"01-01-10\",\"Salary\",\"2,500.00\",\"pay,  January \"\r\n"
                                  "\"15-06-10\",\"Food\",\"-12.50\",\"\"\r\n"
                                  "\"15-06-10\",\"Car\",\"-300.00\",\"tyres\"\r\n"
+                                 "\"15-06-10\",\"Car\",\"-0.00\",\"added last\"\r\n"
                                  "\"31-12-10\",\"Food\",\"-7.50\",\"last day\"\r\n"
                                  "\"01-01-11\",\"Car\",\"-50.00\",\"after\"\r\n");
   EXPECT_EQ(fs::status(file).permissions(), fs::perms::owner_read | fs::perms::owner_write);
 
-  // Newest first: the exact reverse, the two records of one day included; the replaced file
+  // Newest first: the exact reverse, the three records of one day included; the replaced file
   // keeps the mode its owner gave it.
   fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
   run = Run({"export", "Cash", file.string(), "--force", "--descending"});
@@ -187,6 +203,7 @@ TEST_F(CliTest, ExportWritesTheDeviceProgramsTransactionsFile) {
   EXPECT_NE(newest.find("\"Memo\"\r\n"
                         "\"01-01-11\",\"Car\",\"-50.00\",\"after\"\r\n"
                         "\"31-12-10\",\"Food\",\"-7.50\",\"last day\"\r\n"
+                        "\"15-06-10\",\"Car\",\"-0.00\",\"added last\"\r\n"
                         "\"15-06-10\",\"Car\",\"-300.00\",\"tyres\"\r\n"
                         "\"15-06-10\",\"Food\",\"-12.50\",\"\"\r\n"),
             std::string::npos)
