@@ -1,5 +1,10 @@
 #include "store/store_reader.h"
 
+#include <algorithm>
+#include <numeric>
+#include <utility>
+#include <vector>
+
 #include "core/date.h"
 #include "core/keys.h"
 #include "store/database_layout.h"
@@ -84,6 +89,10 @@ std::optional<bool> StoreReader::ReadThroughDateOrder(const MoneySelection& sele
   platform::Record props;
   props.reserve(9);
   bool decoded = true;
+  // The order hands a range by date; sums test their limits record by record, so the records
+  // go on in the full walk's order (key order), each found by the place it was handed with.
+  MoneyList read;
+  std::vector<std::pair<std::int64_t, platform::Oid>> places;
   const platform::RangeRead status = volume_.ReadDateRange(
       store::kMoneyDatabaseName, range, [&](const platform::DatedRecord& dated) {
         MoneyRecord work;
@@ -95,9 +104,15 @@ std::optional<bool> StoreReader::ReadThroughDateOrder(const MoneySelection& sele
           decoded = FillMoneyRecordFromPlace(dated, props, work);
         }
         if (!decoded) return false;
-        take(std::move(work));
+        read.Append(std::move(work));
+        places.emplace_back(dated.sortKey, dated.oid);
         return true;
       });
+  std::vector<std::size_t> order(places.size());
+  std::iota(order.begin(), order.end(), std::size_t{0});
+  std::sort(order.begin(), order.end(),
+            [&places](std::size_t a, std::size_t b) { return places[a] < places[b]; });
+  for (std::size_t at : order) take(std::move(read[at]));
   switch (status) {
     case platform::RangeRead::NoOrder:
       return std::nullopt;

@@ -37,8 +37,8 @@ class StoreReader {
   bool ReadAccounts(AccountList& accountList);
   // Only the selected records are read and built: one account's through the order on the
   // account key, a range of dates through the date order (where the volume keeps them; an older
-  // one is read whole). The list holds the records a full read would select, in key order for
-  // one account without a range, else by account and then date (equal dates in key order).
+  // one is read whole). The list holds the records a full read would select, in key order as
+  // the full read meets them.
   bool ReadMoneyRecords(MoneyList& moneyList, const MoneySelection& selection);
   // The same records in the same order, each handed over as it is read instead of kept: a
   // caller that turns them into something smaller never holds them all.

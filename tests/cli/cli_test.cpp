@@ -308,6 +308,18 @@ TEST_F(CliTest, SumsBeyondTheLargestAmountAreRefusedNotShownWrong) {
     EXPECT_EQ(run.status, 1) << *args.begin();
     EXPECT_NE(run.err.find(overflow), std::string::npos) << run.err;
   }
+
+  // The limits are tested in the order the records were stored, as the device program sums its
+  // list: taken by date, the early income and the next expense would pass the limit.
+  AccountRecord third = MakeAccount(u"Third");
+  const std::uint32_t thirdKey = AddAccount(third);
+  Money(thirdKey, u"Food", 1000000000, Day(2011, 2, 1), kExpense, u"");
+  Money(thirdKey, u"Food", 1000000000, Day(2011, 3, 1), kIncome, u"");
+  Money(thirdKey, u"Food", 1500000000, Day(2011, 1, 1), kIncome, u"");
+  run = RunCli(home_.path(), {"accounts", "--from", "2011-01-01", "--format", "csv"});
+  EXPECT_EQ(run.out, "account,balance\nFirst,0.00\nSecond,0.00\nThird,15000000.00\n") << run.err;
+  run = RunCli(home_.path(), {"categories", "Third", "--from", "2011-01-01", "--format", "csv"});
+  EXPECT_EQ(run.out, "category,total\nFood,15000000.00\n") << run.err;
 }
 
 TEST_F(CliTest, ReadsWhileTheDeviceProgramHoldsTheStore) {
