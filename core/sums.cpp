@@ -9,7 +9,8 @@
 #include "resources/strings/string_table.h"
 
 namespace quidora {
-namespace {
+// Named rather than anonymous: RangeBalances (declared in the header) holds one of these.
+namespace sums_internal {
 
 constexpr std::int64_t kLowest = std::numeric_limits<std::int32_t>::min();
 constexpr std::int64_t kHighest = std::numeric_limits<std::int32_t>::max();
@@ -21,14 +22,14 @@ struct RunningSum {
   bool overflowed = false;
   bool counted = false;
 
-  void Take(const MoneyRecord& record) {
+  void Take(const MoneyRecord& record) { Take(record.amount, record.type); }
+  void Take(std::int64_t amount, std::uint32_t type) {
     if (overflowed) return;
-    const std::int64_t amount = record.amount;
     if (sum - amount < kLowest || sum + amount > kHighest) {
       overflowed = true;
       return;
     }
-    sum += record.type == kIncome ? amount : -amount;
+    sum += type == kIncome ? amount : -amount;
     counted = true;
   }
 };
@@ -76,6 +77,16 @@ class SumsByAccount {
   std::vector<Entry> table_;
   std::vector<RunningSum> sums_;
 };
+
+}  // namespace sums_internal
+
+namespace {
+
+using sums_internal::kHighest;
+using sums_internal::kLowest;
+using sums_internal::RunningSum;
+using sums_internal::ShowOverflow;
+using sums_internal::SumsByAccount;
 
 // Maps category names to running sums: an open-addressed table of the few names, so that the
 // lookup per money record is a short hash and one comparison.
@@ -145,6 +156,57 @@ bool AccountBalances(const MoneyList& moneyList, AccountList& accountList,
   std::int64_t grandTotal = 0;
   for (AccountRecord& account : accountList) {
     const RunningSum& sum = *sums.Find(account.key);
+    if (sum.overflowed) {
+      ShowOverflow(messages);
+      return false;
+    }
+    account.balance = static_cast<std::int32_t>(sum.sum);
+    grandTotal += sum.sum;
+  }
+  total = grandTotal;
+  return true;
+}
+
+class RangeBalances::Sums : public sums_internal::SumsByAccount {
+ public:
+  using SumsByAccount::SumsByAccount;
+};
+
+RangeBalances::RangeBalances(AccountList& accounts)
+    : accounts_(accounts), sums_(std::make_unique<Sums>(accounts)) {}
+
+RangeBalances::~RangeBalances() = default;
+
+void RangeBalances::Take(std::uint32_t accountKey, std::int64_t sortKey, std::uint32_t oid,
+                         std::int32_t amount, std::uint32_t type) {
+  if (taken_ != 0 && accountKey != accountKey_) EndAccount();
+  accountKey_ = accountKey;
+  ++taken_;
+  magnitude_ += static_cast<std::uint64_t>(amount < 0 ? -std::int64_t{amount} : amount);
+  placed_.push_back(Placed{sortKey, oid, amount, type});
+}
+
+void RangeBalances::EndAccount() {
+  RunningSum* sum = sums_->Find(accountKey_);
+  // Within the limit in total, no step of any order can pass it: the order need not be found.
+  if (sum != nullptr && magnitude_ > static_cast<std::uint64_t>(kHighest)) {
+    std::sort(placed_.begin(), placed_.end(), [](const Placed& a, const Placed& b) {
+      return a.sortKey != b.sortKey ? a.sortKey < b.sortKey : a.oid < b.oid;
+    });
+  }
+  if (sum != nullptr) {
+    for (const Placed& record : placed_) sum->Take(record.amount, record.type);
+  }
+  placed_.clear();
+  magnitude_ = 0;
+}
+
+bool RangeBalances::Finish(std::int64_t& total, MessageService& messages) {
+  if ((taken_ == 0 && !recordsOutside_) || accounts_.empty()) return false;
+  if (taken_ != 0) EndAccount();
+  std::int64_t grandTotal = 0;
+  for (AccountRecord& account : accounts_) {
+    const RunningSum& sum = *sums_->Find(account.key);
     if (sum.overflowed) {
       ShowOverflow(messages);
       return false;

@@ -8,6 +8,8 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 #include "core/message_service.h"
 #include "core/record_list.h"
@@ -22,6 +24,48 @@ namespace quidora {
 bool AccountBalances(const MoneyList& moneyList, AccountList& accountList,
                      std::uint32_t startDateNumber, std::uint32_t endDateNumber,
                      std::int64_t& total, MessageService& messages);
+
+// AccountBalances over records handed over one account at a time (each account's records
+// together, in any order), as a read through the date order hands a range: the same balances,
+// total, result and messages as AccountBalances over the same records in key order, without a
+// list of them. Each record comes with its place in key order (sort key, then identifier). An
+// account's records are put back in that order only when their amounts add up to more than a
+// sum may hold, the one case where the order can change what the limit test finds.
+class RangeBalances {
+ public:
+  explicit RangeBalances(AccountList& accounts);
+  ~RangeBalances();
+  RangeBalances(const RangeBalances&) = delete;
+  RangeBalances& operator=(const RangeBalances&) = delete;
+
+  // A record of the range; `accountKey` kNoKey for one without an account.
+  void Take(std::uint32_t accountKey, std::int64_t sortKey, std::uint32_t oid,
+            std::int32_t amount, std::uint32_t type);
+  // Whether the money records outside the range include any: the full list then is not empty,
+  // and a range without records sums to zero balances rather than to nothing.
+  void SetRecordsOutsideRange(bool any) { recordsOutside_ = any; }
+  // As AccountBalances: false when there is no record at all or no account (no message), or
+  // after the overflow message.
+  bool Finish(std::int64_t& total, MessageService& messages);
+
+ private:
+  struct Placed {
+    std::int64_t sortKey;
+    std::uint32_t oid;
+    std::int32_t amount;
+    std::uint32_t type;
+  };
+  void EndAccount();
+
+  class Sums;
+  AccountList& accounts_;
+  std::unique_ptr<Sums> sums_;
+  std::uint64_t taken_ = 0;
+  bool recordsOutside_ = false;
+  std::uint32_t accountKey_ = 0;
+  std::uint64_t magnitude_ = 0;
+  std::vector<Placed> placed_;
+};
 
 // For each category, in list order: the sum of the money records within the range whose
 // category equals its name exactly goes into its `total`. False at once when either list is

@@ -20,8 +20,7 @@
 #include "reports/range_total.h"
 #include "reports/report_texts.h"
 #include "program/program.h"
-#include "store/loading.h"
-#include "store/range_loading.h"
+#include "store/range_balances.h"
 
 namespace quidora::reports {
 namespace {
@@ -134,15 +133,12 @@ void BalanceReport::BalanceClicked() {
 }
 
 bool BalanceReport::ComputeBalances() {
-  // A failed load has said so; the sums work on whatever the list holds. Only the range's
-  // records are read, with what balances need.
-  LoadMoneyAmountsInRange(program_.store, program_.money, program_.balanceStart.DateNumber(),
-                          program_.balanceEnd.DateNumber(), program_.messages);
-  host_.MoneyListReloaded();
+  // Only the range's records are read, with what balances need, and summed as they come: the
+  // shown account's list stays as it is.
   std::int64_t total = 0;
-  const bool summed = AccountBalances(program_.money, program_.accounts,
-                                      program_.balanceStart.DateNumber(),
-                                      program_.balanceEnd.DateNumber(), total, program_.messages);
+  const bool summed =
+      SumBalancesInRange(program_.store, program_.accounts, program_.balanceStart.DateNumber(),
+                         program_.balanceEnd.DateNumber(), total, program_.messages);
   // Each account's balance fits its field; their total need not, and is refused the same way.
   const bool overflow = summed && !FitsAmountField(total);
   if (overflow) {
@@ -239,15 +235,8 @@ void BalanceReport::OnTitleOk() {
 }
 
 int RunBalanceReport(Program& program, DialogHost& host, const BalanceReportExport& exportReport) {
-  int code = 0;
-  {
-    BalanceReport report(program, host, exportReport);
-    code = report.Exec();
-  }
-  // However the dialog ended, the money list holds the shown account's records again.
-  LoadAccountMoneyRecords(program.store, program.money, program.currentAccount, program.messages);
-  host.MoneyListReloaded();
-  return code;
+  BalanceReport report(program, host, exportReport);
+  return report.Exec();
 }
 
 }  // namespace quidora::reports

@@ -91,6 +91,8 @@ void SetReportCounters(benchmark::State& state, int shownAtStart, int rows,
   state.counters["start_messages"] = shownAtStart;
   state.counters["peak_rss_MB"] = PeakResidentMegabytes();
   state.counters["rows"] = rows;
+  // The shown account's list: what the transactions report sums (the balance report reads the
+  // store and leaves the list alone).
   state.counters["records"] = static_cast<double>(program.money.size());
 }
 

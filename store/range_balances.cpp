@@ -1,0 +1,64 @@
+#include "store/range_balances.h"
+
+#include <optional>
+
+#include "core/sums.h"
+#include "store/database_layout.h"
+#include "store/dated_money.h"
+#include "store/loading.h"
+#include "store/store_messages.h"
+
+namespace quidora {
+
+bool SumBalancesInRange(Databases& store, AccountList& accounts, std::uint32_t start,
+                        std::uint32_t end, std::int64_t& total, MessageService& ui) {
+  if (!store.VolumeIsOpen()) {
+    ShowDatabaseProblem(ui);
+    return false;
+  }
+  platform::DateRange range;
+  range.first = start;
+  range.last = end;
+  range.whole = false;
+  RangeBalances balances(accounts);
+  platform::Record scratch;
+  MoneyRecord work;
+  std::uint64_t taken = 0;
+  std::uint64_t undecodable = 0;
+  const platform::RangeRead status = store.Volume().ReadDateRange(
+      store::kMoneyDatabaseName, range, [&](const platform::DatedRecord& dated) {
+        work.Reset();
+        if (!FillMoneyRecordFromPlace(dated, scratch, work)) {
+          ++undecodable;
+          return true;
+        }
+        ++taken;
+        balances.Take(work.accountKey, dated.sortKey, dated.oid, work.amount, work.type);
+        return true;
+      });
+  switch (status) {
+    case platform::RangeRead::NoOrder: {
+      MoneyList all;
+      LoadAllMoneyRecords(store, all, ui);
+      return AccountBalances(all, accounts, start, end, total, ui);
+    }
+    case platform::RangeRead::NoDatabase:
+      if (!store.ReadOnly()) ShowDatabaseProblem(ui);
+      return false;
+    case platform::RangeRead::Failed:
+      ShowDatabaseProblem(ui);
+      return balances.Finish(total, ui);
+    case platform::RangeRead::Read:
+      break;
+  }
+  if (undecodable != 0) ShowDatabaseProblem(ui);
+  // Every record that cannot be decoded was met (they stand after every range): any other
+  // record not in the range is one a full load would have listed.
+  DatabaseSlot& money = store.Money();
+  const std::optional<std::uint32_t> count =
+      store.EnsureOpen(money) ? money.handle.RecordCount() : std::nullopt;
+  balances.SetRecordsOutsideRange(count && *count > taken + undecodable);
+  return balances.Finish(total, ui);
+}
+
+}  // namespace quidora
