@@ -147,8 +147,7 @@ platform::Oid SeekOwnRecord(platform::DatabaseHandle& money, std::uint32_t key,
 // records are read whole as loading reads them. Nothing when a read fails.
 std::optional<std::vector<platform::Oid>> RecordsInRange(Databases& store, DatabaseSlot& money,
                                                          std::uint32_t accountKey,
-                                                         std::uint32_t first,
-                                                         std::uint32_t last) {
+                                                         std::uint32_t first, std::uint32_t last) {
   std::vector<platform::Oid> found;
   if (accountKey != kNoKey) {
     platform::DateRange range;
@@ -156,8 +155,8 @@ std::optional<std::vector<platform::Oid>> RecordsInRange(Databases& store, Datab
     range.first = first;
     range.last = last;
     range.whole = false;  // the identifier is all a deletion needs
-    const platform::RangeRead status = store.Volume().ReadDateRange(
-        money.name, range, [&](const platform::DatedRecord& dated) {
+    const platform::RangeRead status =
+        store.Volume().ReadDateRange(money.name, range, [&](const platform::DatedRecord& dated) {
           if (!dated.undecodable) found.push_back(dated.oid);
           return true;
         });
@@ -248,8 +247,8 @@ bool DeleteAccountMoneyRecords(Databases& store, std::uint32_t accountKey, Messa
 
   // Deleting by the object identifier just read, not by key: a key that an older version
   // stored twice must not take another account's record with it.
-  const std::optional<std::vector<platform::Oid>> doomed =
-      RecordsOfAccount(store, money, *count, accountKey, [](const platform::Record&) { return true; });
+  const std::optional<std::vector<platform::Oid>> doomed = RecordsOfAccount(
+      store, money, *count, accountKey, [](const platform::Record&) { return true; });
   if (!doomed) {
     money.Close();
     return problem();

@@ -221,8 +221,9 @@ TEST_P(StoreFaultsTest, RangeDeletionFailsWholeAndWorksLater) {
     deleted = DeleteMoneyRecordsInRange(*store_, cash_.key, kYear[0], kYear[1], seen);
     faults_.Clear();
     if (deleted) break;
-    EXPECT_EQ(seen.shown, std::vector<std::u16string>{
-                              u"Error during deleting record in database: Vesko Quidbook"})
+    EXPECT_EQ(
+        seen.shown,
+        std::vector<std::u16string>{u"Error during deleting record in database: Vesko Quidbook"})
         << "after " << successes;
     left = ReloadedMoney().size();
     if (SyncFault() && left == 1u) break;
