@@ -2,8 +2,10 @@
 // loading a million money records against a plain SQLite scan of the same records in the same
 // run, one account's records, a durable add into an empty store and into a million records, an
 // add whose clock key falls into a long run of taken keys, an account's records deleted in one
-// transaction, a category rename applied to a thirtieth of a million records, and one account's
-// year deleted beside loading that account. scripts/bench.sh checks the bounds.
+// transaction, a category rename applied to a thirtieth of a million records, one account's
+// year deleted beside loading that account, and one account's month read through the date order
+// (beside the transactions report of that month in reports_bench). scripts/bench.sh checks the
+// bounds.
 //
 // Generated homes are kept in $QUIDORA_BENCH_DATA (default /tmp/quidora-bench-data) and
 // reused by later runs.
