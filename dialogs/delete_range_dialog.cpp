@@ -4,6 +4,8 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <cstddef>
+#include <optional>
 #include <string>
 
 #include "core/text_ops.h"
@@ -95,6 +97,8 @@ bool DeleteRangeDialog::CollectRange() {
   const std::uint32_t last = program_.rangeEnd.DateNumber();
   if (first > last) return false;
 
+  // The copies of the range's records stay in the program's state as they always did; the
+  // deletion itself finds the stored records through the store's date order.
   program_.range.Clear();
   // The money list holds the shown account's records; the account test keeps another
   // account's record out even if one were there.
@@ -113,13 +117,23 @@ void DeleteRangeDialog::FindRecords() {
     start_->setFocus(Qt::OtherFocusReason);
     return;
   }
-  if (program_.range.empty()) {
+  const std::uint32_t account = program_.currentAccount.key;
+  const std::uint32_t first = program_.rangeStart.DateNumber();
+  const std::uint32_t last = program_.rangeEnd.DateNumber();
+  // Counted where they are deleted from: the question names what Yes takes away.
+  const std::optional<std::size_t> count =
+      CountMoneyRecordsInRange(program_.store, account, first, last, program_.messages);
+  if (!count) {
+    start_->setFocus(Qt::OtherFocusReason);
+    return;
+  }
+  if (*count == 0) {
     program_.messages.Show(LoadString(StringId::NoRecordsFound), MessageIcon::Exclamation);
     start_->setFocus(Qt::OtherFocusReason);
     return;
   }
   const std::u16string question =
-      ui::ToU16String(QString::number(static_cast<qulonglong>(program_.range.size()))) + u" " +
+      ui::ToU16String(QString::number(static_cast<qulonglong>(*count))) + u" " +
       std::u16string(LoadString(StringId::RecordsWillBeDeleted));
   if (program_.messages.Show(TrimSpaces(question), MessageIcon::Exclamation,
                              MessageButtons::YesNo) != MessageAnswer::Yes) {
@@ -129,7 +143,7 @@ void DeleteRangeDialog::FindRecords() {
     ui::WaitCursor wait(program_.messages);
     // All or none: a failure is shown by the store and leaves every record in place; either
     // way the list is read back so that the view shows what the store holds.
-    DeleteMoneyRecords(program_.store, program_.range, program_.messages);
+    DeleteMoneyRecordsInRange(program_.store, account, first, last, program_.messages);
     LoadAccountMoneyRecords(program_.store, program_.money, program_.currentAccount,
                             program_.messages);
   }

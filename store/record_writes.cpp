@@ -4,6 +4,7 @@
 #include <span>
 #include <vector>
 
+#include "core/date.h"
 #include "core/keys.h"
 #include "store/database_layout.h"
 #include "store/record_keys.h"
@@ -77,12 +78,13 @@ bool DeleteRecord(Databases& store, DatabaseSlot& slot, std::uint32_t key, Messa
 }
 
 // The object identifiers of the money records of one account (by the account key that loading
-// gives them), in key order: through the order on the account key when the database keeps it,
-// else by reading every record. A record that cannot be decoded belongs to no account that can
-// be told and is left alone. Nothing when a read fails.
+// gives them) that `keep` takes, in key order: through the order on the account key when the
+// database keeps it, else by reading every record. A record that cannot be decoded belongs to no
+// account that can be told and is left alone. Nothing when a read fails.
+template <typename Keep>
 std::optional<std::vector<platform::Oid>> RecordsOfAccount(Databases& store, DatabaseSlot& money,
                                                            std::uint32_t count,
-                                                           std::uint32_t accountKey) {
+                                                           std::uint32_t accountKey, Keep keep) {
   std::vector<platform::Oid> found;
   platform::Record props;
   props.reserve(9);
@@ -98,7 +100,7 @@ std::optional<std::vector<platform::Oid>> RecordsOfAccount(Databases& store, Dat
     while (true) {
       const platform::Oid oid = handle.ReadRecordEqual(accountKey, props);
       if (oid != 0) {
-        found.push_back(oid);
+        if (keep(props)) found.push_back(oid);
         continue;
       }
       if (handle.LastError() == platform::StoreError::NotFound) return found;
@@ -111,7 +113,7 @@ std::optional<std::vector<platform::Oid>> RecordsOfAccount(Databases& store, Dat
       if (money.handle.LastError() == platform::StoreError::Undecodable) continue;
       return std::nullopt;
     }
-    if (MoneyAccountKeyOf(props) == accountKey) found.push_back(oid);
+    if (MoneyAccountKeyOf(props) == accountKey && keep(props)) found.push_back(oid);
   }
   return found;
 }
@@ -134,6 +136,49 @@ platform::Oid SeekOwnRecord(platform::DatabaseHandle& money, std::uint32_t key,
     if (storedKey != key) return 0;  // past the records with this key
     if (owner == accountKey) return oid;
   }
+}
+
+// The object identifiers of the money records of one account whose date number lies in
+// first..last, as the account's list in memory has them. Through the date order, which hands
+// over each record found, so a key that an older version stored twice cannot lead to the
+// record outside the range. A record that cannot be decoded has no date and is left alone.
+// Where the volume keeps no order (an older one, read-only), and for an account without a key
+// (whose records the order keeps apart with every other record that lacks one), the account's
+// records are read whole as loading reads them. Nothing when a read fails.
+std::optional<std::vector<platform::Oid>> RecordsInRange(Databases& store, DatabaseSlot& money,
+                                                         std::uint32_t accountKey,
+                                                         std::uint32_t first, std::uint32_t last) {
+  std::vector<platform::Oid> found;
+  if (accountKey != kNoKey) {
+    platform::DateRange range;
+    range.group = accountKey;
+    range.first = first;
+    range.last = last;
+    range.whole = false;  // the identifier is all a deletion needs
+    const platform::RangeRead status =
+        store.Volume().ReadDateRange(money.name, range, [&](const platform::DatedRecord& dated) {
+          if (!dated.undecodable) found.push_back(dated.oid);
+          return true;
+        });
+    switch (status) {
+      case platform::RangeRead::Read:
+        return found;
+      case platform::RangeRead::NoDatabase:
+      case platform::RangeRead::Failed:
+        return std::nullopt;
+      case platform::RangeRead::NoOrder:
+        break;
+    }
+  }
+  if (store.Reopen(money) != OpenStatus::Opened) return std::nullopt;
+  const std::optional<std::uint32_t> count = money.handle.RecordCount();
+  if (!count) return std::nullopt;
+  MoneyRecord work;
+  return RecordsOfAccount(store, money, *count, accountKey, [&](const platform::Record& props) {
+    work.Reset();
+    FillMoneyRecord(props, work);
+    return IsInDateRange(work.DateNumber(), first, last);
+  });
 }
 
 // Deletes a whole database when `shouldDelete` says so after it was found; true when it does
@@ -202,8 +247,8 @@ bool DeleteAccountMoneyRecords(Databases& store, std::uint32_t accountKey, Messa
 
   // Deleting by the object identifier just read, not by key: a key that an older version
   // stored twice must not take another account's record with it.
-  const std::optional<std::vector<platform::Oid>> doomed =
-      RecordsOfAccount(store, money, *count, accountKey);
+  const std::optional<std::vector<platform::Oid>> doomed = RecordsOfAccount(
+      store, money, *count, accountKey, [](const platform::Record&) { return true; });
   if (!doomed) {
     money.Close();
     return problem();
@@ -233,6 +278,35 @@ bool DeleteMoneyRecords(Databases& store, const MoneyList& records, MessageServi
     if (!money.handle.DeleteRecord(found)) {
       return Fail(store, ui, StringId::DeleteError, money.name);
     }
+  }
+  return batch.Commit(ui);
+}
+
+std::optional<std::size_t> CountMoneyRecordsInRange(Databases& store, std::uint32_t accountKey,
+                                                    std::uint32_t first, std::uint32_t last,
+                                                    MessageService& ui) {
+  DatabaseSlot& money = store.Money();
+  std::optional<std::vector<platform::Oid>> found;
+  if (store.EnsureOpen(money)) found = RecordsInRange(store, money, accountKey, first, last);
+  if (!found) {
+    ShowDatabaseProblem(ui);
+    return std::nullopt;
+  }
+  return found->size();
+}
+
+bool DeleteMoneyRecordsInRange(Databases& store, std::uint32_t accountKey, std::uint32_t first,
+                               std::uint32_t last, MessageService& ui) {
+  if (store.BatchBroken()) return false;
+  DatabaseSlot& money = store.Money();
+  // The records are found inside the batch, so what is deleted is what the range held then.
+  StoreBatch batch(store, StringId::DeleteError, money.name);
+  if (!store.EnsureOpen(money)) return Fail(store, ui, StringId::DeleteError, money.name);
+  const std::optional<std::vector<platform::Oid>> doomed =
+      RecordsInRange(store, money, accountKey, first, last);
+  if (!doomed) return Fail(store, ui, StringId::DeleteError, money.name);
+  for (const platform::Oid oid : *doomed) {
+    if (!money.handle.DeleteRecord(oid)) return Fail(store, ui, StringId::DeleteError, money.name);
   }
   return batch.Commit(ui);
 }

@@ -7,7 +7,9 @@
 // databases.h); outside one, each is durable when it returns.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "core/account_record.h"
 #include "core/message_service.h"
@@ -47,6 +49,22 @@ bool DeleteAccountMoneyRecords(Databases& store, std::uint32_t accountKey, Messa
 // them are gone or none is. A record no longer stored is passed over. A failure shows the
 // deleting-error message naming the money database and deletes nothing; false then.
 bool DeleteMoneyRecords(Databases& store, const MoneyList& records, MessageService& ui);
+
+// Delete by range: the money records of one account whose date number lies in first..last
+// (both included), the records of that account's list in memory with such a date. They are
+// found through the money database's date order and deleted by what it hands over, so a key
+// that an older version stored twice never takes a record outside the range; a record whose
+// properties cannot be decoded is left alone. A volume that keeps no order is read as loading
+// reads it.
+//
+// How many there are; on a failed read the database-problem message and nothing.
+std::optional<std::size_t> CountMoneyRecordsInRange(Databases& store, std::uint32_t accountKey,
+                                                    std::uint32_t first, std::uint32_t last,
+                                                    MessageService& ui);
+// Deletes them all in one group with one sync, as DeleteMoneyRecords does: all or none, and a
+// failure shows the deleting-error message naming the money database (false).
+bool DeleteMoneyRecordsInRange(Databases& store, std::uint32_t accountKey, std::uint32_t first,
+                               std::uint32_t last, MessageService& ui);
 
 // Replaces the categories database by one record per category of the list, in list order,
 // keyed by position; with an empty list no categories database remains. The old database is

@@ -1,13 +1,16 @@
 // The device program's screen with a large store: start-up to the first painted account view,
 // in this process and in a fresh one as the user starts the program, a switch to the largest
-// account, a tap on the Date header of the shown account, and scrolling, which must cost the
-// same for a long list as for a short one because only the visible rows are painted.
+// account, delete by range of a year of it, a tap on the Date header of the shown account, and
+// scrolling, which must cost the same for a long list as for a short one because only the
+// visible rows are painted.
 #include <benchmark/benchmark.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QDateEdit>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -26,11 +29,14 @@
 #include "device_home.h"
 #include "platform/clock.h"
 #include "platform/locations.h"
+#include "platform/ui/control_id.h"
 #include "platform/ui/device_screen.h"
+#include "platform/ui/full_screen_dialog.h"
+#include "program/program.h"
 #include "shell/account_view.h"
+#include "shell/command_ids.h"
 #include "shell/main_window.h"
 #include "shell/money_list_view.h"
-#include "program/program.h"
 #include "shell/start_up.h"
 
 extern char** environ;
@@ -44,11 +50,12 @@ class QuietMessages : public MessageService {
  public:
   MessageAnswer Show(std::u16string_view, MessageIcon, MessageButtons) override {
     ++shown;
-    return MessageAnswer::No;
+    return answer;
   }
   void Beep() override {}
   void SetWaitCursor(bool) override {}
   int shown = 0;
+  MessageAnswer answer = MessageAnswer::No;
 };
 
 const platform::FixedClock kClock(SystemTime{2026, 3, 2, 15, 12, 0, 0, 0});
@@ -56,7 +63,9 @@ const platform::FixedClock kClock(SystemTime{2026, 3, 2, 15, 12, 0, 0, 0});
 // Google Benchmark's CSV takes its columns from the first case: every case sets every counter.
 void SetCounters(benchmark::State& state,
                  std::initializer_list<std::pair<const char*, double>> values) {
-  for (const char* name : {"rows_shown", "paint_ms", "cpu_ms", "peak_MB"}) state.counters[name] = 0;
+  for (const char* name : {"rows_shown", "paint_ms", "cpu_ms", "peak_MB", "deleted", "wall_s"}) {
+    state.counters[name] = 0;
+  }
   for (const auto& [name, value] : values) state.counters[name] = value;
 }
 
@@ -70,18 +79,15 @@ double Median(std::vector<double> values) {
 // may write to, as it does at every start and at exit; one per process. Amounts up to 400.00
 // keep the balance of the largest account of a million records (about 67,000 records) within
 // range, so that no overflow message interrupts the start.
-fs::path HomeWith(std::uint64_t records,
-                  std::uint32_t accounts = bench::GenerateOptions{}.accounts) {
-  static std::map<std::pair<std::uint64_t, std::uint32_t>, fs::path> homes;
-  if (auto found = homes.find({records, accounts}); found != homes.end()) return found->second;
+fs::path CopyOfHome(std::uint64_t records, std::uint32_t accounts, const std::string& prefix) {
   bench::GenerateOptions options;
   options.records = records;
   options.maxAmount = 40'000;
   options.accounts = accounts;
   const bench::GeneratedHome& generated = bench::CachedDeviceHome(options);
   // Named after the generated home, whose name tells its options apart.
-  const fs::path work = bench::BenchDataFolder() /
-                        ("work-shell-" + generated.objectStore.parent_path().filename().string());
+  const fs::path work =
+      bench::BenchDataFolder() / (prefix + generated.objectStore.parent_path().filename().string());
   std::error_code ignored;
   fs::remove_all(work, ignored);
   fs::create_directories(work);
@@ -93,7 +99,16 @@ fs::path HomeWith(std::uint64_t records,
     }
   }
   fs::copy_file(generated.registry, work / generated.registry.filename());
-  return homes.emplace(std::make_pair(records, accounts), work).first->second;
+  return work;
+}
+
+fs::path HomeWith(std::uint64_t records,
+                  std::uint32_t accounts = bench::GenerateOptions{}.accounts) {
+  static std::map<std::pair<std::uint64_t, std::uint32_t>, fs::path> homes;
+  if (auto found = homes.find({records, accounts}); found != homes.end()) return found->second;
+  return homes
+      .emplace(std::make_pair(records, accounts), CopyOfHome(records, accounts, "work-shell-"))
+      .first->second;
 }
 
 std::unique_ptr<Session> StartOn(const fs::path& home, QuietMessages& messages) {
@@ -324,6 +339,68 @@ void BM_SwitchToLargestAccount(benchmark::State& state) {
   CloseThroughExit(session);
 }
 BENCHMARK(BM_SwitchToLargestAccount)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+// Delete by range of one year (about 2,600 records) of the largest account, as the user runs
+// it: the command, the two dates picked, Find Records, Yes, the deletion stored with its sync,
+// the account read back, sorted and shown. Each run starts on a fresh copy of the home; the
+// copy, the start and the choice of the account are not timed.
+void BM_DeleteRangeOneYear(benchmark::State& state) {
+  const auto records = static_cast<std::uint64_t>(state.range(0));
+  const std::uint32_t accounts = bench::GenerateOptions{}.accounts;
+  int largest = -1;
+  int deleted = 0;
+  double wall = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    QuietMessages messages;
+    messages.answer = MessageAnswer::Yes;
+    auto session = StartOn(CopyOfHome(records, accounts, "work-range-"), messages);
+    if (session == nullptr) {
+      state.SkipWithError("start-up failed");
+      break;
+    }
+    AccountChooser& chooser = session->Window().View().Chooser();
+    MoneyListView& list = session->Window().List();
+    const auto choose = [&](int index) {
+      chooser.setCurrentIndex(index);
+      emit chooser.activated(index);
+    };
+    if (largest < 0) {
+      int largestRows = -1;
+      for (int i = 0; i < chooser.count(); ++i) {
+        choose(i);
+        if (list.RowCount() > largestRows) {
+          largestRows = list.RowCount();
+          largest = i;
+        }
+      }
+    }
+    choose(largest);
+    const int before = list.RowCount();
+    const int shownBefore = messages.shown;
+    QObject::connect(&session->Screen(), &ui::DeviceScreen::DialogOpened,
+                     [](ui::FullScreenDialog* dialog) {
+                       ui::FindControl<QDateEdit>(dialog, 1040)->setDate(QDate(2024, 1, 1));
+                       ui::FindControl<QDateEdit>(dialog, 1041)->setDate(QDate(2024, 12, 31));
+                       ui::FindControl<QAbstractButton>(dialog, 1042)->click();
+                     });
+    state.ResumeTiming();
+    const auto start = std::chrono::steady_clock::now();
+    session->Window().RunCommand(command::kDeleteByRange);
+    wall = std::max(
+        wall, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    state.PauseTiming();
+    deleted = before - list.RowCount();
+    // One box only: the question.
+    if (deleted <= 0 || messages.shown != shownBefore + 1) {
+      state.SkipWithError("nothing deleted, or a message besides the question");
+    }
+    CloseThroughExit(session);
+    state.ResumeTiming();
+  }
+  SetCounters(state, {{"deleted", deleted}, {"wall_s", wall}});
+}
+BENCHMARK(BM_DeleteRangeOneYear)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_DateHeaderTap(benchmark::State& state) {
   const fs::path home = HomeWith(static_cast<std::uint64_t>(state.range(0)));

@@ -2,8 +2,10 @@
 // loading a million money records against a plain SQLite scan of the same records in the same
 // run, one account's records, a durable add into an empty store and into a million records, an
 // add whose clock key falls into a long run of taken keys, an account's records deleted in one
-// transaction, a category rename applied to a thirtieth of a million records, and one account's
-// year deleted beside loading that account. scripts/bench.sh checks the bounds.
+// transaction, a category rename applied to a thirtieth of a million records, one account's
+// year deleted beside loading that account, and one account's month read through the date order
+// (beside the transactions report of that month in reports_bench). scripts/bench.sh checks the
+// bounds.
 //
 // Generated homes are kept in $QUIDORA_BENCH_DATA (default /tmp/quidora-bench-data) and
 // reused by later runs.
@@ -29,6 +31,7 @@
 #include "store/database_layout.h"
 #include "store/databases.h"
 #include "store/loading.h"
+#include "store/record_properties.h"
 #include "store/record_writes.h"
 
 namespace quidora::bench {
@@ -385,6 +388,58 @@ void BM_DeleteAccountYear(benchmark::State& state) {
   SetCounters(state, {{"deleted", static_cast<double>(deleted)}, {"wall_s", wall}});
 }
 BENCHMARK(BM_DeleteAccountYear)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// One month of the largest account of the reports' home, read through the date order with
+// every record's whole properties and decoded into money records: what the transactions report
+// of that month would cost if it read the store instead of the shown account's list
+// (BM_TransactionsReportOneMonth sums the same month of the same account from that list).
+void BM_ReadAccountMonthThroughDateOrder(benchmark::State& state) {
+  GenerateOptions options;
+  options.records = static_cast<std::uint64_t>(state.range(0));
+  options.maxAmount = 40'000;
+  OpenHome home(CachedDeviceHome(options).objectStore, kClock);
+  MoneyList all;
+  if (!LoadAllMoneyRecords(home.store, all, home.ui)) {
+    state.SkipWithError("load failed");
+    return;
+  }
+  std::map<std::uint32_t, std::size_t> perAccount;
+  for (const MoneyRecord& record : all) ++perAccount[record.accountKey];
+  all = MoneyList();
+  const std::uint32_t largest =
+      std::max_element(perAccount.begin(), perAccount.end(), [](auto& a, auto& b) {
+        return a.second < b.second;
+      })->first;
+  platform::DateRange month;
+  month.group = largest;
+  month.first = 20240601;
+  month.last = 20240630;
+  month.whole = true;
+  platform::Record scratch;
+  std::size_t read = 0;
+  for (auto _ : state) {
+    MoneyList list;
+    const platform::RangeRead status = home.store.Volume().ReadDateRange(
+        store::kMoneyDatabaseName, month, [&](const platform::DatedRecord& dated) {
+          if (dated.undecodable || !platform::DecodeRecord(dated.bytes, scratch)) return true;
+          MoneyRecord work;
+          work.Reset();
+          FillMoneyRecord(scratch, work);
+          list.Append(std::move(work));
+          return true;
+        });
+    if (status != platform::RangeRead::Read || list.empty()) {
+      state.SkipWithError("read failed");
+      break;
+    }
+    read = list.size();
+  }
+  SetCounters(state, {{"records", static_cast<double>(read)}});
+}
+BENCHMARK(BM_ReadAccountMonthThroughDateOrder)
+    ->Arg(1'000'000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(20);
 
 }  // namespace
 }  // namespace quidora::bench

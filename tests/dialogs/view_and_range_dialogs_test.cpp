@@ -12,6 +12,7 @@
 #include "platform/ui/input_panel_rules.h"
 #include "platform/ui/text.h"
 #include "store/loading.h"
+#include "store/record_properties.h"
 
 namespace quidora::testing {
 namespace {
@@ -184,9 +185,18 @@ class DeleteRangeTest : public DialogTest {
 };
 
 TEST_F(DeleteRangeTest, OneDayTakesExactlyThatDaysRecordsOfTheShownAccount) {
+  // An older version's clash: one more record of that day with the key of the day before's.
+  const MoneyRecord& dayBefore = program_->money[0];
+  ASSERT_EQ(dayBefore.DateNumber(), 20060301u);
+  MoneyRecord clash;
+  clash.CopyFrom(dayBefore);
+  clash.SetDate(Date(2006, 3, 2));
+  ASSERT_TRUE(store_->EnsureOpen(store_->Money()));
+  ASSERT_NE(store_->Money().handle.WriteRecord(0, MoneyProperties(clash, dayBefore.key)), 0u);
+  ShowAccount(bank_);
   program_->rangeStartDate = Date(2006, 3, 2);
   program_->rangeEndDate = Date(2006, 3, 2);
-  messages_.Expect(u"3 records will be deleted. Continue?", MessageAnswer::Yes);
+  messages_.Expect(u"4 records will be deleted. Continue?", MessageAnswer::Yes);
   driver_->Then([&](FullScreenDialog& dialog) {
     EXPECT_EQ(Focused(), ui::FindControl<QDateEdit>(&dialog, kStartPicker));
     // The heading's rule in both layouts; the buttons below the group, or right of it.
@@ -204,7 +214,8 @@ TEST_F(DeleteRangeTest, OneDayTakesExactlyThatDaysRecordsOfTheShownAccount) {
   // The money list is read back; the range list keeps the deleted copies; no undo copies.
   ASSERT_EQ(program_->money.size(), 2u);
   for (const MoneyRecord& left : program_->money) EXPECT_NE(left.DateNumber(), 20060302u);
-  EXPECT_EQ(program_->range.size(), 3u);
+  EXPECT_EQ(program_->money[0].DateNumber(), 20060301u) << "the clash took the day before's";
+  EXPECT_EQ(program_->range.size(), 4u);
   EXPECT_TRUE(program_->undo.empty());
   EXPECT_EQ(program_->rangeStartDate.day, 2);
   EXPECT_FALSE(messages_.waitCursor);

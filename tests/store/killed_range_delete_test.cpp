@@ -101,14 +101,10 @@ Census Count(const fs::path& volumeFile, const platform::Clock& clock, std::uint
   if (!OpenDatabases(store, categories, accounts, current, settings, ui)) ::_exit(2);
   current.key = shown;
   MoneyList money;
-  MoneyList range;
   if (!LoadAccountMoneyRecords(store, money, current, ui)) ::_exit(3);
-  for (const MoneyRecord& record : money) {
-    if (IsInDateRange(record.DateNumber(), kRangeStart, kRangeEnd)) range.Append(record);
-  }
   const char go = 'g';
   if (::write(ready, &go, 1) != 1) ::_exit(4);
-  if (!DeleteMoneyRecords(store, range, ui)) ::_exit(5);
+  if (!DeleteMoneyRecordsInRange(store, shown, kRangeStart, kRangeEnd, ui)) ::_exit(5);
   ::_exit(0);
 }
 
@@ -135,12 +131,8 @@ TEST(KilledRangeDeleteTest, AKillLeavesTheRangeWholeOrGone) {
     ASSERT_TRUE(OpenDatabases(store, categories, accounts, current, settings, ui));
     current.key = keys.shown;
     MoneyList money;
-    MoneyList range;
     ASSERT_TRUE(LoadAccountMoneyRecords(store, money, current, ui));
-    for (const MoneyRecord& record : money) {
-      if (IsInDateRange(record.DateNumber(), kRangeStart, kRangeEnd)) range.Append(record);
-    }
-    ASSERT_TRUE(DeleteMoneyRecords(store, range, ui));
+    ASSERT_TRUE(DeleteMoneyRecordsInRange(store, keys.shown, kRangeStart, kRangeEnd, ui));
   }
   const auto span = std::chrono::duration_cast<std::chrono::microseconds>(
                         std::chrono::steady_clock::now() - started)
