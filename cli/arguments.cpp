@@ -60,13 +60,21 @@ std::optional<std::uint32_t> ParseIsoDate(std::string_view text) {
 }
 
 std::string IsoDate(std::uint32_t dateNumber) {
-  if (dateNumber == 0) return {};
-  std::string text = std::to_string(dateNumber / 10000);
-  for (std::uint32_t part : {dateNumber / 100 % 100, dateNumber % 100}) {
-    text += part < 10 ? "-0" : "-";
-    text += std::to_string(part);
-  }
+  std::string text;
+  AppendIsoDate(dateNumber, text);
   return text;
+}
+
+void AppendIsoDate(std::uint32_t dateNumber, std::string& out) {
+  if (dateNumber == 0) return;
+  char text[16];
+  char* end = std::to_chars(text, text + sizeof text, dateNumber / 10000).ptr;
+  for (std::uint32_t part : {dateNumber / 100 % 100, dateNumber % 100}) {
+    *end++ = '-';
+    *end++ = static_cast<char>('0' + part / 10 % 10);
+    *end++ = static_cast<char>('0' + part % 10);
+  }
+  out.append(text, end);
 }
 
 ParsedArguments ParseArguments(std::span<const std::string_view> args) {

@@ -42,5 +42,6 @@ std::optional<std::uint32_t> ParseIsoDate(std::string_view text);
 
 // "2010-01-31" for date number 20100131; the empty text for 0 (a record without a valid date).
 std::string IsoDate(std::uint32_t dateNumber);
+void AppendIsoDate(std::uint32_t dateNumber, std::string& out);
 
 }  // namespace quidora::cli

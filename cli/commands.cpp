@@ -184,9 +184,9 @@ Outcome RecordsReport(StoreReader& store, const Request& request, Report& report
     Kept entry{record.DateNumber(),
                record.type == kIncome ? record.amount : -std::int64_t{record.amount},
                texts.size(), 0, 0};
-    texts += Utf8(record.Category());
+    platform::AppendUtf8Lenient(record.Category(), texts);
     entry.categorySize = texts.size() - entry.textsAt;
-    texts += Utf8(record.Memo());
+    platform::AppendUtf8Lenient(record.Memo(), texts);
     entry.memoSize = texts.size() - entry.textsAt - entry.categorySize;
     kept.push_back(entry);
   });

@@ -1,6 +1,7 @@
 #include "cli/report.h"
 
 #include <algorithm>
+#include <charconv>
 
 #include "cli/arguments.h"
 #include "core/amount_text.h"
@@ -17,14 +18,22 @@ std::int64_t Number(const Value& value) {
 }
 
 // "-1234.56": what spreadsheets and scripts read without knowing a locale.
-std::string PlainAmount(std::int64_t cents) {
+void AppendPlainAmount(std::int64_t cents, std::string& out) {
   const std::uint64_t magnitude =
       cents < 0 ? 0 - static_cast<std::uint64_t>(cents) : static_cast<std::uint64_t>(cents);
-  std::string text = cents < 0 ? "-" : "";
-  text += std::to_string(magnitude / 100);
-  text += '.';
-  text += static_cast<char>('0' + magnitude % 100 / 10);
-  text += static_cast<char>('0' + magnitude % 10);
+  char text[32];
+  char* end = text;
+  if (cents < 0) *end++ = '-';
+  end = std::to_chars(end, text + sizeof text, magnitude / 100).ptr;
+  *end++ = '.';
+  *end++ = static_cast<char>('0' + magnitude % 100 / 10);
+  *end++ = static_cast<char>('0' + magnitude % 10);
+  out.append(text, end);
+}
+
+std::string PlainAmount(std::int64_t cents) {
+  std::string text;
+  AppendPlainAmount(cents, text);
   return text;
 }
 
@@ -211,12 +220,20 @@ void WriteCsv(const Report& report, std::ostream& out) {
   for (const std::vector<Value>& row : report.rows) {
     for (std::size_t c = 0; c < report.columns.size(); ++c) {
       if (c > 0) text += ',';
-      const Column& column = report.columns[c];
-      if (const std::string* cell = std::get_if<std::string>(&row[c]);
-          cell != nullptr && column.kind == ColumnKind::Text) {
-        AppendCsvField(text, *cell);
-      } else {
-        AppendCsvField(text, CellText(column, row[c], false));
+      // Dates and amounts are digits, '-' and '.': no field of theirs needs quotes.
+      switch (report.columns[c].kind) {
+        case ColumnKind::Text:
+          AppendCsvField(text, std::get<std::string>(row[c]));
+          break;
+        case ColumnKind::Date:
+          AppendIsoDate(static_cast<std::uint32_t>(Number(row[c])), text);
+          break;
+        case ColumnKind::Cents:
+          AppendPlainAmount(Number(row[c]), text);
+          break;
+        case ColumnKind::Count:
+          text += std::to_string(Number(row[c]));
+          break;
       }
     }
     text += '\n';

@@ -14,8 +14,10 @@ void AppendUtf8(char32_t codePoint, std::string& out);
 // UTF-16 to UTF-8; nothing when the text holds an unpaired surrogate.
 std::optional<std::string> Utf16ToUtf8(std::u16string_view text);
 
-// The same, with every unpaired surrogate written as U+FFFD, for output that must go on.
+// The same, with every unpaired surrogate written as U+FFFD, for output that must go on; the
+// second form appends to `out`.
 std::string Utf16ToUtf8Lenient(std::u16string_view text);
+void AppendUtf8Lenient(std::u16string_view text, std::string& out);
 
 // UTF-8 to UTF-16; nothing for bytes that are not well-formed UTF-8 (overlong forms, encoded
 // surrogates and values above U+10FFFF included).
