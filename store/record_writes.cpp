@@ -118,25 +118,6 @@ std::optional<std::vector<platform::Oid>> RecordsOfAccount(Databases& store, Dat
   return found;
 }
 
-// Moves to the first stored money record with `key` that belongs to `accountKey`: keys that an
-// older version stored twice may be shared by records of different accounts. Its object
-// identifier; 0 when there is none or the search failed (LastError tells which).
-platform::Oid SeekOwnRecord(platform::DatabaseHandle& money, std::uint32_t key,
-                            std::uint32_t accountKey, platform::Record& props) {
-  if (money.SeekFirstEqual(key) == 0) return 0;
-  for (;;) {
-    const platform::Oid oid = money.ReadRecord(props);
-    if (oid == 0) return 0;
-    std::optional<std::uint32_t> storedKey;
-    std::optional<std::uint32_t> owner;
-    for (const PropValue& prop : props) {
-      if (prop.id == store::money::kKey) storedKey = prop.number;
-      if (prop.id == store::money::kAccountKey) owner = prop.number;
-    }
-    if (storedKey != key) return 0;  // past the records with this key
-    if (owner == accountKey) return oid;
-  }
-}
 
 // The object identifiers of the money records of one account whose date number lies in
 // first..last, as the account's list in memory has them. Through the date order, which hands
@@ -257,27 +238,6 @@ bool DeleteAccountMoneyRecords(Databases& store, std::uint32_t accountKey, Messa
   for (platform::Oid oid : *doomed) {
     if (store.BatchBroken()) break;
     if (!money.handle.DeleteRecord(oid)) Fail(store, ui, StringId::DeleteError, money.name);
-  }
-  return batch.Commit(ui);
-}
-
-bool DeleteMoneyRecords(Databases& store, const MoneyList& records, MessageService& ui) {
-  if (store.BatchBroken()) return false;
-  DatabaseSlot& money = store.Money();
-  StoreBatch batch(store, StringId::DeleteError, money.name);
-  if (!store.EnsureOpen(money)) return Fail(store, ui, StringId::DeleteError, money.name);
-  platform::Record props;
-  props.reserve(9);
-  for (const MoneyRecord& record : records) {
-    const platform::Oid found = SeekOwnRecord(money.handle, record.key, record.accountKey, props);
-    if (found == 0) {
-      const platform::StoreError error = money.handle.LastError();
-      if (error == platform::StoreError::None || error == platform::StoreError::NotFound) continue;
-      return Fail(store, ui, StringId::DeleteError, money.name);
-    }
-    if (!money.handle.DeleteRecord(found)) {
-      return Fail(store, ui, StringId::DeleteError, money.name);
-    }
   }
   return batch.Commit(ui);
 }

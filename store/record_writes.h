@@ -44,12 +44,6 @@ bool DeleteAccountRecord(Databases& store, std::uint32_t key, MessageService& ui
 // deletion shows the deleting-error message and nothing is deleted.
 bool DeleteAccountMoneyRecords(Databases& store, std::uint32_t accountKey, MessageService& ui);
 
-// Deletes the stored money records matching `records` (each: the first stored record with its
-// key that belongs to its account), all in one group with one sync: afterwards either all of
-// them are gone or none is. A record no longer stored is passed over. A failure shows the
-// deleting-error message naming the money database and deletes nothing; false then.
-bool DeleteMoneyRecords(Databases& store, const MoneyList& records, MessageService& ui);
-
 // Delete by range: the money records of one account whose date number lies in first..last
 // (both included), the records of that account's list in memory with such a date. They are
 // found through the money database's date order and deleted by what it hands over, so a key
@@ -61,8 +55,8 @@ bool DeleteMoneyRecords(Databases& store, const MoneyList& records, MessageServi
 std::optional<std::size_t> CountMoneyRecordsInRange(Databases& store, std::uint32_t accountKey,
                                                     std::uint32_t first, std::uint32_t last,
                                                     MessageService& ui);
-// Deletes them all in one group with one sync, as DeleteMoneyRecords does: all or none, and a
-// failure shows the deleting-error message naming the money database (false).
+// Deletes them all in one group with one sync: afterwards either all of them are gone or none
+// is, and a failure shows the deleting-error message naming the money database (false).
 bool DeleteMoneyRecordsInRange(Databases& store, std::uint32_t accountKey, std::uint32_t first,
                                std::uint32_t last, MessageService& ui);
 

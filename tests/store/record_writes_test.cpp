@@ -188,31 +188,6 @@ TEST_F(RecordWritesTest, DeleteAccountMoneyRecordsSparesAnotherAccountsRecordWit
   EXPECT_EQ(left[0][1], PropValue::Ui4(m::kAccountKey, 2));
 }
 
-TEST_F(RecordWritesTest, DeletingAListTakesEachRecordOfItsOwnAccountAndPassesOverTheGone) {
-  // Key 500 is stored for account 2 first, then twice for account 1 (an older version's
-  // clash); 600 is no longer stored.
-  namespace m = layout::money;
-  platform::ObjectStore& volume = Volume();
-  for (std::uint32_t owner : {2u, 1u, 1u}) {
-    PutRecord(volume, layout::kMoneyDatabaseName,
-              {PropValue::Ui4(m::kKey, 500), PropValue::Ui4(m::kAccountKey, owner)});
-  }
-  PutRecord(volume, layout::kMoneyDatabaseName,
-            {PropValue::Ui4(m::kKey, 700), PropValue::Ui4(m::kAccountKey, 1)});
-  MoneyList doomed;
-  for (std::uint32_t key : {500u, 600u, 500u}) {
-    MoneyRecord record = MakeMoney(1, u"Food", 10);
-    record.key = key;
-    doomed.Append(record);
-  }
-  EXPECT_TRUE(DeleteMoneyRecords(*store_, doomed, ui_));
-  const auto left = Stored(layout::kMoneyDatabaseName);
-  ASSERT_EQ(left.size(), 2u);
-  EXPECT_EQ(left[0][1], PropValue::Ui4(m::kAccountKey, 2));
-  EXPECT_EQ(left[1][0], PropValue::Ui4(m::kKey, 700));
-  EXPECT_TRUE(ui_.log.empty());
-}
-
 TEST_F(RecordWritesTest, RewriteCategoriesStoresListOrderAsKeys) {
   for (const char16_t* name : {u"Rent", u"Food", u"Car"}) {
     CategoryRecord category;

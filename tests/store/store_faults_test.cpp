@@ -189,18 +189,16 @@ TEST_P(StoreFaultsTest, AccountDeletionFailsWholeAndWorksLater) {
 }
 
 TEST_P(StoreFaultsTest, RangeDeletionFailsWholeAndWorksLater) {
-  MoneyList range;
-  range.Append(first_);
+  constexpr std::uint32_t kYear[] = {20050101, 20051231};
   for (int i = 0; i < 3; ++i) {
     MoneyRecord more = MakeMoney(cash_.key, u"Food", 10 + i);
     AddMoney(more);
-    range.Append(more);
   }
   // The next year's record is no part of the range.
   MoneyRecord later = MakeMoney(cash_.key, u"Rent", 99, SystemTime{2006, 1, 0, 2, 0, 0, 0, 0});
   AddMoney(later);
   Break();
-  EXPECT_FALSE(DeleteMoneyRecords(*store_, range, seen_));
+  EXPECT_FALSE(DeleteMoneyRecordsInRange(*store_, cash_.key, kYear[0], kYear[1], seen_));
   ASSERT_EQ(seen_.shown.size(), 1u);
   EXPECT_EQ(seen_.shown[0], u"Error during deleting record in database: Vesko Quidbook");
   std::size_t left = ReloadedMoney().size();
@@ -213,7 +211,6 @@ TEST_P(StoreFaultsTest, RangeDeletionFailsWholeAndWorksLater) {
   // The deletion through the date order, failed at every write and sync it makes in turn
   // until it gets through: until then every record is there (or, after a failed sync, the
   // range may be gone whole).
-  constexpr std::uint32_t kYear[] = {20050101, 20051231};
   bool deleted = left == 1u;
   for (int successes = 0; successes < 50 && !deleted; ++successes) {
     RecordingMessages seen;
