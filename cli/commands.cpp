@@ -81,18 +81,17 @@ Outcome StoreFailure(platform::StoreError error) {
 
 Outcome AccountsReport(StoreReader& store, const Request& request, Report& report) {
   AccountList accounts;
-  MoneyList money;
-  // Balances need no texts: the records of the range come from the date order alone.
-  MoneySelection selection = Range(request);
-  selection.amountsOnly = true;
-  if (!store.ReadAccounts(accounts) || !store.ReadMoneyRecords(money, selection)) {
-    return StoreFailure(store.LastError());
-  }
+  if (!store.ReadAccounts(accounts)) return StoreFailure(store.LastError());
   CollectedMessages messages;
   std::int64_t total = 0;
-  if (!AccountBalances(money, accounts, request.from.value_or(0),
-                       request.to.value_or(std::numeric_limits<std::uint32_t>::max()), total,
-                       messages)) {
+  // Balances need no texts: the range's amounts come from the date order alone, summed as
+  // they come.
+  const std::optional<bool> summed =
+      store.SumBalances(accounts, request.from.value_or(0),
+                        request.to.value_or(std::numeric_limits<std::uint32_t>::max()), total,
+                        messages);
+  if (!summed) return StoreFailure(store.LastError());
+  if (!*summed) {
     if (!messages.shown.empty()) return Refused(messages.shown);
     // No record in the range at all: every balance is zero.
     for (AccountRecord& account : accounts) account.balance = 0;

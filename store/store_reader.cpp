@@ -7,6 +7,7 @@
 
 #include "core/date.h"
 #include "core/keys.h"
+#include "core/sums.h"
 #include "store/database_layout.h"
 #include "store/dated_money.h"
 #include "store/record_properties.h"
@@ -77,6 +78,43 @@ bool StoreReader::VisitMoneyRecords(const MoneySelection& selection, const TakeM
   }
   if (read) return *read;
   return ReadWholeMoneyDatabase(selection, take);
+}
+
+std::optional<bool> StoreReader::SumBalances(AccountList& accounts, std::uint32_t start,
+                                             std::uint32_t end, std::int64_t& total,
+                                             MessageService& messages) {
+  platform::DateRange range;
+  range.first = start;
+  range.last = end;
+  range.whole = false;
+  RangeBalances balances(accounts);
+  platform::Record props;
+  MoneyRecord work;
+  bool decoded = true;
+  const platform::RangeRead status = volume_.ReadDateRange(
+      store::kMoneyDatabaseName, range, [&](const platform::DatedRecord& dated) {
+        work.Reset();
+        decoded = FillMoneyRecordFromPlace(dated, props, work);
+        if (!decoded) return false;
+        balances.Take(work.accountKey, dated.sortKey, dated.oid, work.amount, work.type);
+        return true;
+      });
+  if (status == platform::RangeRead::NoOrder) {
+    MoneyList money;
+    const MoneySelection selection{std::nullopt, start, end, true};
+    if (!ReadWholeMoneyDatabase(selection, [&money](MoneyRecord&& record) {
+          money.Append(std::move(record));
+        })) {
+      return std::nullopt;
+    }
+    return AccountBalances(money, accounts, start, end, total, messages);
+  }
+  const bool failed = status == platform::RangeRead::Failed;
+  if (!Finish(failed ? VolumeReader::ReadStatus::Failed : VolumeReader::ReadStatus::Read,
+              decoded)) {
+    return std::nullopt;
+  }
+  return balances.Finish(total, messages);
 }
 
 std::optional<bool> StoreReader::ReadThroughDateOrder(const MoneySelection& selection,

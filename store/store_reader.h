@@ -9,6 +9,7 @@
 #include <limits>
 #include <optional>
 
+#include "core/message_service.h"
 #include "core/record_list.h"
 #include "platform/volume_reader.h"
 
@@ -44,6 +45,11 @@ class StoreReader {
   // caller that turns them into something smaller never holds them all.
   using TakeMoney = std::function<void(MoneyRecord&&)>;
   bool VisitMoneyRecords(const MoneySelection& selection, const TakeMoney& take);
+  // AccountBalances over the records of start..end that ReadMoneyRecords would list (every
+  // account's, amounts only), with its result, balances, total and messages, summed as the
+  // date order hands them over instead of listed. Nothing when a record cannot be read.
+  std::optional<bool> SumBalances(AccountList& accounts, std::uint32_t start, std::uint32_t end,
+                                  std::int64_t& total, MessageService& messages);
 
   platform::StoreError LastError() const { return error_; }
 

@@ -215,6 +215,29 @@ TEST_F(RangeReadsTest, TheBalanceReportsSumsOfARangeAgreeWithTheFullLoad) {
     }
   }
   EXPECT_TRUE(ui_.log.empty());
+
+  // The companion's sums, through the order and over a volume that keeps none.
+  const std::filesystem::path plain = WithoutOrders();
+  const auto companion = [&accounts](const std::filesystem::path& file, std::uint32_t from,
+                                     std::uint32_t to) {
+    auto opened = platform::VolumeReader::Open(file);
+    Balances result;
+    if (!opened.reader) return result;
+    StoreReader reader(*opened.reader);
+    AccountList work;
+    for (const AccountRecord& account : accounts) work.Append(account);
+    testing::RecordingMessages messages;
+    result.summed = reader.SumBalances(work, from, to, result.total, messages).value_or(false);
+    for (const AccountRecord& account : work) result.balances.push_back(account.balance);
+    result.shown = messages.shown;
+    return result;
+  };
+  for (const auto& [from, to] : {std::pair<std::uint32_t, std::uint32_t>{20130101, 20131231},
+                                 {20080101, 20131231}, {20300101, 20301231}}) {
+    const Balances ordered = companion(VolumeFile(), from, to);
+    EXPECT_EQ(ordered, companion(plain, from, to)) << from << " to " << to;
+    EXPECT_EQ(ordered.summed, from != 20300101);
+  }
 }
 
 TEST_F(RangeReadsTest, DamagedRecordsAreMetAsTheFullWalkMeetsThem) {
