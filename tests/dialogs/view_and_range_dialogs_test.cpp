@@ -3,8 +3,6 @@
 #include <QDateEdit>
 #include <QImage>
 #include <QLabel>
-#include <span>
-#include <tuple>
 
 #include "dialog_fixture.h"
 #include "dialogs/dialogs.h"
@@ -30,7 +28,6 @@ constexpr int kEndPicker = 1041;
 constexpr int kFindRecords = 1042;
 constexpr int kRangeCancel = 1043;
 
-using Place = std::tuple<int, QRect, QRect>;
 const Place kViewOptionsPlaces[] = {
     {1119, {6, 20, 228, 69}, {6, 10, 180, 69}},     {1120, {18, 39, 156, 22}, {18, 29, 156, 22}},
     {1121, {18, 65, 65, 18}, {18, 55, 65, 18}},     {1122, {94, 63, 80, 18}, {94, 53, 80, 18}},
@@ -43,13 +40,6 @@ const Place kDeleteRangePlaces[] = {
     {1040, {70, 54, 150, 22}, {70, 52, 126, 22}},   {1902, {16, 88, 50, 20}, {16, 86, 50, 20}},
     {1041, {70, 86, 150, 22}, {70, 84, 126, 22}},   {1042, {7, 134, 110, 24}, {214, 40, 100, 24}},
     {1043, {123, 134, 110, 24}, {214, 76, 100, 24}}};
-
-void ExpectPlaces(FullScreenDialog& dialog, std::span<const Place> places, bool wide) {
-  for (const auto& [id, tall, wideRect] : places) {
-    const QWidget* control = ui::FindControl<QWidget>(&dialog, id);
-    EXPECT_EQ(control != nullptr ? control->geometry() : QRect(), wide ? wideRect : tall) << id;
-  }
-}
 
 QString Text(FullScreenDialog& dialog, int id) {
   auto* label = ui::FindControl<QLabel>(&dialog, id);

@@ -29,6 +29,17 @@ constexpr int kReset = 1077;
 constexpr int kBalanceGroup = 1078;
 constexpr int kTotalText = 1080;
 
+// The list (501) is made with the per-category view.
+const Place kPlaces[] = {
+    {1067, {6, 5, 226, 70}, {6, 5, 157, 70}},       {1068, {12, 25, 40, 16}, {12, 25, 40, 16}},
+    {1069, {59, 25, 95, 18}, {59, 25, 95, 18}},     {1070, {12, 50, 35, 16}, {12, 50, 35, 16}},
+    {1071, {59, 50, 95, 18}, {59, 50, 95, 18}},     {1072, {6, 79, 226, 45}, {6, 79, 157, 45}},
+    {1073, {40, 97, 80, 18}, {20, 97, 75, 18}},     {1074, {145, 97, 65, 18}, {105, 97, 55, 18}},
+    {1075, {7, 132, 90, 21}, {7, 132, 85, 21}},     {1076, {7, 132, 90, 21}, {7, 132, 85, 21}},
+    {1077, {140, 133, 90, 21}, {100, 133, 85, 21}}, {1078, {6, 165, 226, 45}, {194, 5, 120, 80}},
+    {1079, {40, 185, 50, 16}, {208, 28, 100, 16}},  {1080, {105, 183, 110, 18}, {211, 50, 80, 18}},
+    {501, {7, 160, 223, 92}, {164, 13, 150, 110}}};
+
 const std::u16string kStartsAfterEnds = u"Starts date must be earlier than Ends date!";
 const std::u16string kNothingFound = u"No transactions found in date range specified.";
 const std::u16string kOverflow =
@@ -97,7 +108,8 @@ TEST_F(TransactionsReportTest, OneDayOfTheShownAccountByCategorySortedRotatedAnd
 
     dialogs::ReportList* list = Report(d).List();
     ASSERT_NE(list, nullptr);
-    EXPECT_EQ(list->geometry(), QRect(7, 160, 223, 92));
+    ExpectPlaces(d, kPlaces, false);
+    EXPECT_EQ(ColumnWidths(*list), std::make_pair(110, 95));
     EXPECT_EQ(ReportRows(*list), (QStringList{"Food 12.50 3", "Salary 1,000.00 4"}));
     EXPECT_EQ(HeaderImages(*list), std::make_pair(0, 2));
     EXPECT_FALSE(Shown(d, kViewReport));
@@ -120,14 +132,13 @@ TEST_F(TransactionsReportTest, OneDayOfTheShownAccountByCategorySortedRotatedAnd
     UseScreen(320, 240);
     list = Report(d).List();
     ASSERT_NE(list, nullptr);
-    EXPECT_EQ(list->geometry(), QRect(164, 13, 150, 110));
-    EXPECT_EQ(list->columnWidth(0), 78);
+    ExpectPlaces(d, kPlaces, true);
+    EXPECT_EQ(ColumnWidths(*list), std::make_pair(78, 85));
     EXPECT_EQ(HeaderImages(*list), std::make_pair(2, 0));
     EXPECT_EQ(ReportRows(*list), (QStringList{"Food 12.50 3", "Salary 1,000.00 4"}));
     EXPECT_FALSE(Shown(d, kViewReport));
     EXPECT_TRUE(Shown(d, kReset));
     EXPECT_TRUE(Shown(d, kExport));
-    EXPECT_EQ(Control(d, kReset)->geometry(), QRect(100, 133, 85, 21));
 
     Click(&d, kExport);
     EXPECT_EQ(d.DefaultButton(), Control(d, kReset));
@@ -199,7 +210,6 @@ TEST_F(TransactionsReportTest, TotalsOfEmptyAndNegativeRangesAndRefusedRanges) {
     emit screen_.ActivationChanged(false);
     EXPECT_FALSE(screen_.Panel().IsRaised());
     UseScreen(320, 240);
-    EXPECT_EQ(Control(d, kTotalText)->geometry(), QRect(211, 50, 80, 18));
     EXPECT_EQ(Control<QLabel>(d, kTotalText)->text(), "- 509,50");
     EXPECT_TRUE(Shown(d, kTotalText));
     EXPECT_TRUE(Shown(d, kReset));
