@@ -63,6 +63,7 @@ class BalanceReportTest : public DialogTest {
     EXPECT_EQ(d.DefaultButton(), Control(d, kBalanceButton));
     for (int id : {kReset, kExport, kTotalLabel, kTotalText}) EXPECT_FALSE(Shown(d, id)) << id;
     EXPECT_TRUE(Control(d, kStartPicker)->isEnabled());
+    EXPECT_EQ(ui::FindControl(&d, 503), nullptr) << "the list is gone, not hidden";
   }
   std::vector<std::uint32_t> MoneyAccounts() const {
     std::vector<std::uint32_t> keys;
@@ -93,8 +94,11 @@ TEST_F(BalanceReportTest, EveryAccountWithZeroRowsSignsSortsRotationAndExport) {
   program_->settings.sortABalance = 1;
   program_->settings.sortOrderABalance = 1;  // largest balance first
 
+  screen_.Panel().Raise();
   driver_->Then([&](FullScreenDialog& d) {
     ExpectEntry(d);
+    EXPECT_EQ(Focused(), Control(d, kStartPicker));
+    EXPECT_FALSE(screen_.Panel().IsRaised());
     // Only Cash counts on the 29th: a negative total, the other accounts at zero.
     Range(d, QDate(2005, 10, 29), QDate(2005, 10, 29));
     Click(&d, kBalanceButton);
@@ -117,6 +121,9 @@ TEST_F(BalanceReportTest, EveryAccountWithZeroRowsSignsSortsRotationAndExport) {
     EXPECT_EQ(HeaderImages(*list), std::make_pair(2, 1));
     EXPECT_EQ(ReportRows(*list), (QStringList{"Bank 1,000.00 4", "Empty 0.00 6", "Cash 12.50 3"}));
     EXPECT_EQ(TotalText(d), "987.50");
+    EXPECT_EQ(Control<QLabel>(d, kTotalText)->alignment(), Qt::AlignCenter);
+    EXPECT_TRUE(list->isVisible());
+    EXPECT_EQ(list->accessibleName(), "Accounts");
     EXPECT_EQ(Control(d, kTotalText)->accessibleName(), "987.50") << "the value is read out";
     EXPECT_EQ(Control(d, kTotalText)->accessibleDescription(), "Total Balance");
     EXPECT_EQ(screen_.Navigation().TitleButton()->text(), "OK");
@@ -127,8 +134,10 @@ TEST_F(BalanceReportTest, EveryAccountWithZeroRowsSignsSortsRotationAndExport) {
     EXPECT_EQ(d.DefaultButton(), Control(d, kReset));
     EXPECT_FALSE(Control(d, kEndPicker)->isEnabled());
 
-    // The account header takes the running order: by name, descending.
+    // The account header takes the running order: by name, descending. A tap lowers the panel.
+    screen_.Panel().Raise();
     TapReportHeader(*list, 0);
+    EXPECT_FALSE(screen_.Panel().IsRaised());
     EXPECT_EQ(HeaderImages(*list), std::make_pair(1, 2));
     EXPECT_EQ(ReportRows(*list), (QStringList{"Empty 0.00 6", "Cash 12.50 3", "Bank 1,000.00 4"}));
 
@@ -200,6 +209,9 @@ TEST_F(BalanceReportTest, RefusedRangesLimitsAndTheLowestTotal) {
   AddMoney(cash, u"Rent", 2147483647, kExpense, Date(2005, 10, 31));
   AddMoney(bank, u"Rent", 1, kExpense, Date(2005, 10, 31));
   AddMoney(bank, u"Gift", 2147483647, kIncome, Date(2005, 11, 1));
+  // On 2 November the balances cancel out: a zero total counts as income.
+  AddMoney(cash, u"Gift", 5, kIncome, Date(2005, 11, 2));
+  AddMoney(bank, u"Gift", 5, kExpense, Date(2005, 11, 2));
   ShowAccount(cash);
   for (int i = 0; i < 2; ++i) {
     messages_.Expect(kOverflow);
@@ -220,6 +232,11 @@ TEST_F(BalanceReportTest, RefusedRangesLimitsAndTheLowestTotal) {
     Click(&d, kBalanceButton);
     EXPECT_EQ(TotalText(d), "21,474,836.47");
     Click(&d, kReset);
+    Range(d, QDate(2005, 11, 2), QDate(2005, 11, 2));
+    Click(&d, kBalanceButton);
+    EXPECT_EQ(TotalText(d), "0.00");
+    EXPECT_EQ(program_->totalBalance.type, kIncome);
+    Click(&d, kReset);
     Range(d, QDate(2005, 10, 31), QDate(2005, 10, 31));
     Click(&d, kBalanceButton);
     ASSERT_TRUE(Report(d).IsShown());
@@ -230,7 +247,7 @@ TEST_F(BalanceReportTest, RefusedRangesLimitsAndTheLowestTotal) {
   });
   EXPECT_EQ(reports::RunBalanceReport(*program_, *host_, Recorder()), 1);
   for (const ShownMessage& shown : messages_.log) EXPECT_EQ(shown.icon, MessageIcon::Exclamation);
-  EXPECT_EQ(MoneyAccounts(), (std::vector<std::uint32_t>{cash, cash}));
+  EXPECT_EQ(MoneyAccounts(), (std::vector<std::uint32_t>{cash, cash, cash}));
 }
 
 }  // namespace

@@ -67,6 +67,7 @@ class TransactionsReportTest : public DialogTest {
     EXPECT_EQ(d.DefaultButton(), Control(d, kViewReport));
     EXPECT_TRUE(Control(d, kViewReport)->isEnabled());
     EXPECT_EQ(Report(d).List(), nullptr);
+    EXPECT_EQ(ui::FindControl(&d, 501), nullptr) << "the list is gone, not hidden";
   }
 };
 
@@ -100,9 +101,11 @@ TEST_F(TransactionsReportTest, OneDayOfTheShownAccountByCategorySortedRotatedAnd
     exportedOrder.push_back(order);
   };
 
+  screen_.Panel().Raise();
   driver_->Then([&](FullScreenDialog& d) {
     ExpectEntry(d);
     EXPECT_EQ(Control<QDateEdit>(d, kStartPicker)->date(), QDate(2005, 10, 29));
+    EXPECT_EQ(Focused(), Control(d, kStartPicker));
     EXPECT_FALSE(screen_.Panel().IsRaised());
     Click(&d, kViewReport);
 
@@ -110,6 +113,8 @@ TEST_F(TransactionsReportTest, OneDayOfTheShownAccountByCategorySortedRotatedAnd
     ASSERT_NE(list, nullptr);
     ExpectPlaces(d, kPlaces, false);
     EXPECT_EQ(ColumnWidths(*list), std::make_pair(110, 95));
+    EXPECT_TRUE(list->isVisible());
+    EXPECT_EQ(list->accessibleName(), "Categories");
     EXPECT_EQ(ReportRows(*list), (QStringList{"Food 12.50 3", "Salary 1,000.00 4"}));
     EXPECT_EQ(HeaderImages(*list), std::make_pair(0, 2));
     EXPECT_FALSE(Shown(d, kViewReport));
@@ -119,7 +124,9 @@ TEST_F(TransactionsReportTest, OneDayOfTheShownAccountByCategorySortedRotatedAnd
     EXPECT_FALSE(Control(d, kStartPicker)->isEnabled());
     EXPECT_FALSE(Control(d, kSpecified)->isEnabled());
 
+    screen_.Panel().Raise();
     TapReportHeader(*list, 0);
+    EXPECT_FALSE(screen_.Panel().IsRaised()) << "a tap lowers the panel";
     EXPECT_EQ(HeaderImages(*list), std::make_pair(1, 2));
     EXPECT_EQ(ReportRows(*list), (QStringList{"Salary 1,000.00 4", "Food 12.50 3"}));
     TapReportHeader(*list, 1);  // the other column keeps the order and takes the arrow
@@ -182,7 +189,9 @@ TEST_F(TransactionsReportTest, TotalsOfEmptyAndNegativeRangesAndRefusedRanges) {
 
     // A range without records: the total view says 0, the per-category view says nothing found.
     Range(d, QDate(2005, 11, 1), QDate(2005, 11, 2));
+    screen_.Panel().Raise();
     Click(&d, kTotal);
+    EXPECT_FALSE(screen_.Panel().IsRaised()) << "a choice of view lowers the panel";
     Click(&d, kViewReport);
     EXPECT_EQ(Report(d).CurrentState(), TransactionsReport::State::TotalShown);
     EXPECT_EQ(Control<QLabel>(d, kTotalText)->text(), "0,00");
@@ -196,12 +205,14 @@ TEST_F(TransactionsReportTest, TotalsOfEmptyAndNegativeRangesAndRefusedRanges) {
     Click(&d, kSpecified);
     Click(&d, kViewReport);
     EXPECT_EQ(messages_.log.size(), 2u);
+    EXPECT_EQ(Focused(), Control(d, kStartPicker));
     ExpectEntry(d);
 
     Range(d, QDate(2005, 10, 29), QDate(2005, 10, 30));
     Click(&d, kTotal);
     Click(&d, kViewReport);
     EXPECT_EQ(Control<QLabel>(d, kTotalText)->text(), "- 509,50");
+    EXPECT_EQ(Control<QLabel>(d, kTotalText)->alignment(), Qt::AlignCenter);
     EXPECT_EQ(Control(d, kTotalText)->accessibleName(), "- 509,50") << "the value is read out";
     EXPECT_EQ(Control(d, kTotalText)->accessibleDescription(), "Total");
     EXPECT_EQ(screen_.Navigation().TitleButton()->text(), "OK");
@@ -280,6 +291,7 @@ TEST_F(TransactionsReportTest, OverflowingSumsAndTheAmountHeaderWithoutAnOrder) 
     Click(&d, kReset);
     EXPECT_EQ(program_->settings.sortRapport, 1u);
     EXPECT_EQ(program_->settings.sortOrderRapport, 2u);
+    UseScreen(320, 240);
     ExpectEntry(d);
     Done();
   });
