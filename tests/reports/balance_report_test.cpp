@@ -26,13 +26,17 @@ constexpr int kTotalLabel = 1158;
 constexpr int kTotalText = 1159;
 
 // The list (503) is made with the report and stands where the range group does not.
-const Place kPlaces[] = {
-    {1150, {6, 5, 225, 70}, {6, 5, 130, 106}},      {1151, {15, 25, 40, 18}, {15, 22, 40, 18}},
-    {1152, {62, 25, 95, 18}, {15, 40, 95, 18}},     {1153, {15, 50, 35, 18}, {15, 65, 35, 18}},
-    {1154, {62, 50, 95, 18}, {15, 83, 95, 18}},     {1155, {7, 85, 105, 25}, {7, 140, 105, 25}},
-    {1156, {125, 85, 105, 25}, {125, 140, 105, 25}}, {1157, {7, 85, 105, 25}, {7, 140, 105, 25}},
-    {1158, {10, 240, 90, 18}, {110, 115, 85, 18}},  {1159, {105, 238, 120, 18}, {193, 115, 120, 18}},
-    {503, {7, 120, 223, 108}, {140, 5, 173, 105}}};
+const Place kPlaces[] = {{1150, {6, 5, 225, 70}, {6, 5, 130, 106}},
+                         {1151, {15, 25, 40, 18}, {15, 22, 40, 18}},
+                         {1152, {62, 25, 95, 18}, {15, 40, 95, 18}},
+                         {1153, {15, 50, 35, 18}, {15, 65, 35, 18}},
+                         {1154, {62, 50, 95, 18}, {15, 83, 95, 18}},
+                         {1155, {7, 85, 105, 25}, {7, 140, 105, 25}},
+                         {1157, {7, 85, 105, 25}, {7, 140, 105, 25}},
+                         {1156, {125, 85, 105, 25}, {125, 140, 105, 25}},
+                         {1158, {10, 240, 90, 18}, {110, 115, 85, 18}},
+                         {503, {7, 120, 223, 108}, {140, 5, 173, 105}},
+                         {1159, {105, 238, 120, 18}, {193, 115, 120, 18}}};
 
 const std::u16string kStartsAfterEnds = u"Starts date must be earlier than Ends date!";
 const std::u16string kNothingFound = u"No transactions found in date range specified.";
@@ -98,6 +102,9 @@ TEST_F(BalanceReportTest, EveryAccountWithZeroRowsSignsSortsRotationAndExport) {
   driver_->Then([&](FullScreenDialog& d) {
     ExpectEntry(d);
     EXPECT_EQ(Focused(), Control(d, kStartPicker));
+    for (auto [id, name] : {std::pair{kStartPicker, "Starts"}, {kEndPicker, "Ends"}}) {
+      EXPECT_EQ(Control(d, id)->accessibleName(), name);
+    }
     EXPECT_FALSE(screen_.Panel().IsRaised());
     // Only Cash counts on the 29th: a negative total, the other accounts at zero.
     Range(d, QDate(2005, 10, 29), QDate(2005, 10, 29));

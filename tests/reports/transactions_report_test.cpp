@@ -243,7 +243,7 @@ TEST_F(TransactionsReportTest, OverflowingSumsAndTheAmountHeaderWithoutAnOrder) 
   AddMoney(cash, u"Big", 2000000000, kIncome, day);
   AddMoney(cash, u"Big", 2000000000, kIncome, day);
   const SystemTime next = Date(2005, 10, 30);
-  AddMoney(cash, u"Food", 5000, kIncome, next);
+  AddMoney(cash, u"Food", 1, kIncome, next);  // the smallest income has its image
   AddMoney(cash, u"Salary", 100000, kIncome, next);
   AddMoney(cash, u"Zoo", 300, kExpense, next);
   // The lowest total there is on the 31st; one cent past it on 1 November.
@@ -283,11 +283,11 @@ TEST_F(TransactionsReportTest, OverflowingSumsAndTheAmountHeaderWithoutAnOrder) 
     dialogs::ReportList* list = Report(d).List();
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(HeaderImages(*list), std::make_pair(0, 2));
-    EXPECT_EQ(ReportRows(*list), (QStringList{"Food 50.00 4", "Salary 1,000.00 4", "Zoo 3.00 3"}));
+    EXPECT_EQ(ReportRows(*list), (QStringList{"Food 0.01 4", "Salary 1,000.00 4", "Zoo 3.00 3"}));
     // The amount header takes the stored "no order" as its image: no arrow, ascending totals.
     TapReportHeader(*list, 1);
     EXPECT_EQ(HeaderImages(*list), std::make_pair(2, 2));
-    EXPECT_EQ(ReportRows(*list), (QStringList{"Zoo 3.00 3", "Food 50.00 4", "Salary 1,000.00 4"}));
+    EXPECT_EQ(ReportRows(*list), (QStringList{"Zoo 3.00 3", "Food 0.01 4", "Salary 1,000.00 4"}));
     Click(&d, kReset);
     EXPECT_EQ(program_->settings.sortRapport, 1u);
     EXPECT_EQ(program_->settings.sortOrderRapport, 2u);
