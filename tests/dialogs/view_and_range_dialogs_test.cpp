@@ -52,12 +52,17 @@ QComboBox* List(FullScreenDialog& dialog, int id) {
   return list;
 }
 
-// The blue pixels of the heading's rule (row 23) where no control of either layout is blue.
-int BlueRulePixels(FullScreenDialog& dialog) {
+// Where the heading's rule is: the pure blue pixels below the heading's text, where no control
+// of either layout is blue.
+QRect BlueRule(FullScreenDialog& dialog) {
   const QImage image = dialog.grab().toImage();
-  int blue = 0;
-  for (int x = 6; x < 186; ++x) blue += image.pixelColor(x, 23) == QColor(0, 0, 255) ? 1 : 0;
-  return blue;
+  QRect rule;
+  for (int y = 21; y < 30; ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      if (image.pixelColor(x, y) == QColor(0, 0, 255)) rule |= QRect(x, y, 1, 1);
+    }
+  }
+  return rule;
 }
 
 void Choose(FullScreenDialog& dialog, int id, const QString& entry) {
@@ -122,11 +127,11 @@ TEST_F(ViewOptionsTest, SamplesFollowTheChoiceAndCancelKeepsTheSettings) {
     }
     ASSERT_NE(heading, nullptr);
     EXPECT_TRUE(heading->isVisible());
-    EXPECT_GT(BlueRulePixels(dialog), 150);
+    EXPECT_EQ(BlueRule(dialog), QRect(6, 23, 212, 1));
     ExpectPlaces(dialog, kViewOptionsPlaces, false);
     UseScreen(320, 240);
     EXPECT_FALSE(heading->isVisible());
-    EXPECT_EQ(BlueRulePixels(dialog), 0);
+    EXPECT_EQ(BlueRule(dialog), QRect());
     ExpectPlaces(dialog, kViewOptionsPlaces, true);
     Click(&dialog, kViewCancel);
   });
@@ -180,10 +185,10 @@ TEST_F(DeleteRangeTest, OneDayTakesExactlyThatDaysRecordsOfTheShownAccount) {
   driver_->Then([&](FullScreenDialog& dialog) {
     EXPECT_EQ(Focused(), ui::FindControl<QDateEdit>(&dialog, kStartPicker));
     // The heading's rule in both layouts; the buttons below the group, or right of it.
-    EXPECT_GT(BlueRulePixels(dialog), 150);
+    EXPECT_EQ(BlueRule(dialog), QRect(1, 23, 234, 1));
     ExpectPlaces(dialog, kDeleteRangePlaces, false);
     UseScreen(320, 240);
-    EXPECT_GT(BlueRulePixels(dialog), 150);
+    EXPECT_EQ(BlueRule(dialog), QRect(1, 23, 234, 1));
     ExpectPlaces(dialog, kDeleteRangePlaces, true);
     Click(&dialog, kFindRecords);
   });
