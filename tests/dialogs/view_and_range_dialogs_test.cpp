@@ -139,15 +139,15 @@ TEST_F(ViewOptionsTest, SamplesFollowTheChoiceAndCancelKeepsTheSettings) {
   EXPECT_EQ(program_->settings.dateTypeView, 2u);
   EXPECT_EQ(program_->settings.moneyTypeView, 0u);
 
-  // The title-bar OK stores the choice as OK does.
+  // The title-bar OK stores the choice as OK does; the first entry is a choice too.
   driver_->Then([&](FullScreenDialog& dialog) {
     Choose(dialog, kDateList, "mm / dd / yyyy");
-    Choose(dialog, kGroupingList, " . (dot)");
+    Choose(dialog, kGroupingList, " , (comma)");
     dialog.OnTitleOk();
   });
   EXPECT_EQ(RunViewOptionsDialog(*program_), end_code::kViewOptionsOk);
   EXPECT_EQ(program_->settings.dateTypeView, 3u);
-  EXPECT_EQ(program_->settings.moneyTypeView, 1u);
+  EXPECT_EQ(program_->settings.moneyTypeView, 0u);
 }
 
 class DeleteRangeTest : public DialogTest {
@@ -184,6 +184,7 @@ TEST_F(DeleteRangeTest, OneDayTakesExactlyThatDaysRecordsOfTheShownAccount) {
   messages_.Expect(u"3 records will be deleted. Continue?", MessageAnswer::Yes);
   driver_->Then([&](FullScreenDialog& dialog) {
     EXPECT_EQ(Focused(), ui::FindControl<QDateEdit>(&dialog, kStartPicker));
+    EXPECT_EQ(dialog.DefaultButton(), ui::FindControl<QWidget>(&dialog, kFindRecords));
     // The heading's rule in both layouts; the buttons below the group, or right of it.
     EXPECT_EQ(BlueRule(dialog), QRect(1, 23, 234, 1));
     ExpectPlaces(dialog, kDeleteRangePlaces, false);
