@@ -101,7 +101,11 @@ TEST_F(ExportWritersTest, WritesANewFileAndAsksBeforeReplacingOne) {
   EXPECT_EQ(Export(u"Spring 05"), ExportResult::Written);
   EXPECT_EQ(ReadBytes(written), Expected());
   EXPECT_EQ(fs::status(written).permissions(), shared);
-  ASSERT_EQ(messages.log.size(), 2u);
+  fs::permissions(written, fs::perms::none);
+  messages.Expect(kExists, MessageAnswer::Yes);
+  EXPECT_EQ(Export(u"Spring 05"), ExportResult::Written);
+  EXPECT_EQ(fs::status(written).permissions(), fs::perms::none) << "no access at all is a mode too";
+  ASSERT_EQ(messages.log.size(), 3u);
   EXPECT_EQ(messages.log[0].icon, MessageIcon::Exclamation);
   EXPECT_EQ(messages.log[0].buttons, MessageButtons::YesNo);
 
