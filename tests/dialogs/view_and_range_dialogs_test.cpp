@@ -109,6 +109,8 @@ TEST_F(ViewOptionsTest, SamplesFollowTheChoiceAndCancelKeepsTheSettings) {
       EXPECT_EQ(sample->accessibleName(), value);
       EXPECT_EQ(sample->accessibleDescription(), "Sample");
     }
+    EXPECT_EQ(List(dialog, kDateList)->accessibleName(), "Date view type");
+    EXPECT_EQ(List(dialog, kGroupingList)->accessibleName(), "Digit grouping symbol");
     // Opening a list lowers the keyboard and closing it leaves it down.
     screen_.Panel().Raise();
     auto* grouping = static_cast<ui::DropDownList*>(List(dialog, kGroupingList));

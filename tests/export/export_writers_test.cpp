@@ -58,9 +58,7 @@ class ExportWritersTest : public ::testing::Test {
     file = {today, u"Cash", {money.begin(), money.end()}};
   }
 
-  // With the wait cursor up, as the dialog has it while writing.
   ExportResult Export(std::u16string_view name, std::uint32_t folder = kExportBusiness) {
-    messages.waitCursor = true;
     return ExportTransactions({name, folder, {}}, file, {locations, messages, &faults});
   }
   std::string Expected() const { return TransactionsCsv(file, {}); }
@@ -95,7 +93,6 @@ TEST_F(ExportWritersTest, WritesANewFileAndAsksBeforeReplacingOne) {
   fs::permissions(written, shared);
   messages.Expect(kExists, MessageAnswer::No);
   EXPECT_EQ(Export(u"Spring 05"), ExportResult::KeptExisting);
-  EXPECT_FALSE(messages.waitCursor) << "taken down for the question";
   EXPECT_EQ(ReadBytes(written), "old");
   messages.Expect(kExists, MessageAnswer::Yes);
   EXPECT_EQ(Export(u"Spring 05"), ExportResult::Written);
@@ -230,7 +227,6 @@ TEST_P(ExportFailureTest, LeavesWhatWasThereExactlyAsItWas) {
   const auto descriptors = std::distance(fs::directory_iterator("/proc/self/fd"), {});
   EXPECT_EQ(Export(u"Oct"), failure.result);
   EXPECT_EQ(messages.log.back().icon, MessageIcon::Stop);
-  EXPECT_FALSE(messages.waitCursor);
   EXPECT_EQ(std::distance(fs::directory_iterator("/proc/self/fd"), {}), descriptors)
       << "the file and the folder are closed";
 
