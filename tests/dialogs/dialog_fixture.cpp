@@ -42,6 +42,13 @@ void RecordingHost::SelectAccountChoice(std::u16string_view name) {
   selected = name;
 }
 
+void ExpectPlaces(const QWidget& dialog, std::span<const Place> places, bool wide) {
+  for (const auto& [id, tall, wideRect] : places) {
+    const QWidget* control = ui::FindControl<QWidget>(&dialog, id);
+    EXPECT_EQ(control != nullptr ? control->geometry() : QRect(), wide ? wideRect : tall) << id;
+  }
+}
+
 DialogTest::DialogTest() : registry_(platform::Registry::Parse("")) {
   store_ = std::make_unique<Databases>(std::filesystem::path(home_.path().toStdString()) / "volume",
                                        clock_);

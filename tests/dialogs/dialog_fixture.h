@@ -6,10 +6,13 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QRect>
 #include <QTemporaryDir>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "dialog_driver.h"
@@ -46,6 +49,11 @@ class RecordingHost : public DialogHost {
  private:
   Program& program_;
 };
+
+// A control's id and its rectangle in the tall (240 by 320) and in the wide layout.
+using Place = std::tuple<int, QRect, QRect>;
+// Every control of `places` found in `dialog` and standing where the layout puts it.
+void ExpectPlaces(const QWidget& dialog, std::span<const Place> places, bool wide);
 
 class DialogTest : public ::testing::Test {
  protected:

@@ -1,3 +1,4 @@
+#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTest>
@@ -19,10 +20,26 @@ using ui::FullScreenDialog;
 
 // Controls of the transactions export; the report exports have their own ids.
 struct Ids {
-  int name, ascii, unicode, business, personal, cancel, ok;
+  int fileGroup, nameLabel, name, typeGroup, ascii, unicode, folderGroup, business, personal,
+      cancel, ok;
 };
-constexpr Ids kTransactions{1084, 1086, 1087, 1089, 1090, 1091, 1092};
-constexpr Ids kReport{1098, 1100, 1101, 1103, 1104, 1106, 1105};
+constexpr Ids kTransactions{1082, 1083, 1084, 1085, 1086, 1087, 1088, 1089, 1090, 1091, 1092};
+constexpr Ids kReport{1096, 1097, 1098, 1099, 1100, 1101, 1102, 1103, 1104, 1106, 1105};
+
+// Every export's controls stand in the same places.
+std::vector<Place> Places(const Ids& ids) {
+  return {{ids.fileGroup, {6, 10, 228, 45}, {6, 3, 195, 45}},
+          {ids.nameLabel, {14, 30, 40, 18}, {13, 23, 35, 18}},
+          {ids.name, {65, 27, 140, 20}, {60, 20, 130, 20}},
+          {ids.typeGroup, {6, 70, 110, 60}, {204, 3, 110, 50}},
+          {ids.ascii, {15, 85, 80, 18}, {214, 17, 80, 16}},
+          {ids.unicode, {15, 105, 80, 18}, {214, 34, 80, 16}},
+          {ids.folderGroup, {125, 70, 110, 60}, {204, 55, 110, 50}},
+          {ids.business, {135, 85, 77, 18}, {214, 70, 77, 16}},
+          {ids.personal, {135, 105, 77, 18}, {214, 87, 77, 16}},
+          {ids.cancel, {8, 145, 80, 21}, {8, 63, 80, 21}},
+          {ids.ok, {153, 145, 80, 21}, {120, 63, 80, 21}}};
+}
 
 const std::u16string kInvalidName =
     u"Please, enter a unique name that is alphabetic character within the ranges A - Z or a - z "
@@ -90,15 +107,24 @@ TEST_F(ExportDialogTest, NamesAreRememberedPerKindForTheRunOnly) {
   // Date and amount views that tell each other apart in every file.
   program_->settings.dateTypeView = 3;
   program_->settings.moneyTypeView = 1;
-  // Transactions: two spaces either side are trimmed off the file's name.
+  // Transactions: two spaces either side are trimmed off the file's name, which is dated as the
+  // clock says when it is written.
+  program_->today = Date(2001, 1, 1);
   driver_->Then([&](FullScreenDialog& d) {
     EXPECT_EQ(NameShown(d, kTransactions), "");
     EXPECT_TRUE(program_->screen.Panel().IsRaised());
     EXPECT_EQ(Focused(), Control(d, kTransactions.name));
+    EXPECT_EQ(Control<QLabel>(d, kTransactions.nameLabel)->buddy(), Focused());
+    EXPECT_EQ(Control<QLineEdit>(d, kTransactions.name)->maxLength(), 128);
+    EXPECT_EQ(program_->openDialog, &d);
+    ExpectPlaces(d, Places(kTransactions), false);
+    UseScreen(320, 240);
+    ExpectPlaces(d, Places(kTransactions), true);
     messages_.Expect(kDone);
     Fill(d, kTransactions, "  Spring 05  ", true, false);
   });
   EXPECT_EQ(RunTransactionsExportDialog(*program_), end_code::kExportWritten);
+  EXPECT_FALSE(program_->screen.Panel().IsRaised());
   EXPECT_EQ(program_->settings.exportFileType, kExportUnicode);
   EXPECT_EQ(program_->settings.exportFileFolder, kExportBusiness);
   EXPECT_EQ(ReadBytes(Business("Spring 05.csv")), TransactionsBytes());
@@ -107,6 +133,7 @@ TEST_F(ExportDialogTest, NamesAreRememberedPerKindForTheRunOnly) {
   // The category report does not offer the transactions' name; its own becomes the reports'.
   driver_->Then([&](FullScreenDialog& d) {
     EXPECT_EQ(NameShown(d, kReport), "");
+    ExpectPlaces(d, Places(kReport), true);
     EXPECT_TRUE(Control<QRadioButton>(d, kReport.unicode)->isChecked());
     EXPECT_TRUE(Control<QRadioButton>(d, kReport.business)->isChecked());
     messages_.Expect(kDone);

@@ -3,8 +3,6 @@
 #include <QDateEdit>
 #include <QImage>
 #include <QLabel>
-#include <span>
-#include <tuple>
 
 #include "dialog_fixture.h"
 #include "dialogs/dialogs.h"
@@ -31,7 +29,6 @@ constexpr int kEndPicker = 1041;
 constexpr int kFindRecords = 1042;
 constexpr int kRangeCancel = 1043;
 
-using Place = std::tuple<int, QRect, QRect>;
 const Place kViewOptionsPlaces[] = {
     {1119, {6, 20, 228, 69}, {6, 10, 180, 69}},     {1120, {18, 39, 156, 22}, {18, 29, 156, 22}},
     {1121, {18, 65, 65, 18}, {18, 55, 65, 18}},     {1122, {94, 63, 80, 18}, {94, 53, 80, 18}},
@@ -45,13 +42,6 @@ const Place kDeleteRangePlaces[] = {
     {1041, {70, 86, 150, 22}, {70, 84, 126, 22}},   {1042, {7, 134, 110, 24}, {214, 40, 100, 24}},
     {1043, {123, 134, 110, 24}, {214, 76, 100, 24}}};
 
-void ExpectPlaces(FullScreenDialog& dialog, std::span<const Place> places, bool wide) {
-  for (const auto& [id, tall, wideRect] : places) {
-    const QWidget* control = ui::FindControl<QWidget>(&dialog, id);
-    EXPECT_EQ(control != nullptr ? control->geometry() : QRect(), wide ? wideRect : tall) << id;
-  }
-}
-
 QString Text(FullScreenDialog& dialog, int id) {
   auto* label = ui::FindControl<QLabel>(&dialog, id);
   return label != nullptr ? label->text() : QString();
@@ -63,12 +53,17 @@ QComboBox* List(FullScreenDialog& dialog, int id) {
   return list;
 }
 
-// The blue pixels of the heading's rule (row 23) where no control of either layout is blue.
-int BlueRulePixels(FullScreenDialog& dialog) {
+// Where the heading's rule is: the pure blue pixels below the heading's text, where no control
+// of either layout is blue.
+QRect BlueRule(FullScreenDialog& dialog) {
   const QImage image = dialog.grab().toImage();
-  int blue = 0;
-  for (int x = 6; x < 186; ++x) blue += image.pixelColor(x, 23) == QColor(0, 0, 255) ? 1 : 0;
-  return blue;
+  QRect rule;
+  for (int y = 21; y < 30; ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      if (image.pixelColor(x, y) == QColor(0, 0, 255)) rule |= QRect(x, y, 1, 1);
+    }
+  }
+  return rule;
 }
 
 void Choose(FullScreenDialog& dialog, int id, const QString& entry) {
@@ -115,6 +110,8 @@ TEST_F(ViewOptionsTest, SamplesFollowTheChoiceAndCancelKeepsTheSettings) {
       EXPECT_EQ(sample->accessibleName(), value);
       EXPECT_EQ(sample->accessibleDescription(), "Sample");
     }
+    EXPECT_EQ(List(dialog, kDateList)->accessibleName(), "Date view type");
+    EXPECT_EQ(List(dialog, kGroupingList)->accessibleName(), "Digit grouping symbol");
     // Opening a list lowers the keyboard and closing it leaves it down.
     screen_.Panel().Raise();
     auto* grouping = static_cast<ui::DropDownList*>(List(dialog, kGroupingList));
@@ -133,11 +130,11 @@ TEST_F(ViewOptionsTest, SamplesFollowTheChoiceAndCancelKeepsTheSettings) {
     }
     ASSERT_NE(heading, nullptr);
     EXPECT_TRUE(heading->isVisible());
-    EXPECT_GT(BlueRulePixels(dialog), 150);
+    EXPECT_EQ(BlueRule(dialog), QRect(6, 23, 212, 1));
     ExpectPlaces(dialog, kViewOptionsPlaces, false);
     UseScreen(320, 240);
     EXPECT_FALSE(heading->isVisible());
-    EXPECT_EQ(BlueRulePixels(dialog), 0);
+    EXPECT_EQ(BlueRule(dialog), QRect());
     ExpectPlaces(dialog, kViewOptionsPlaces, true);
     Click(&dialog, kViewCancel);
   });
@@ -145,15 +142,15 @@ TEST_F(ViewOptionsTest, SamplesFollowTheChoiceAndCancelKeepsTheSettings) {
   EXPECT_EQ(program_->settings.dateTypeView, 2u);
   EXPECT_EQ(program_->settings.moneyTypeView, 0u);
 
-  // The title-bar OK stores the choice as OK does.
+  // The title-bar OK stores the choice as OK does; the first entry is a choice too.
   driver_->Then([&](FullScreenDialog& dialog) {
     Choose(dialog, kDateList, "mm / dd / yyyy");
-    Choose(dialog, kGroupingList, " . (dot)");
+    Choose(dialog, kGroupingList, " , (comma)");
     dialog.OnTitleOk();
   });
   EXPECT_EQ(RunViewOptionsDialog(*program_), end_code::kViewOptionsOk);
   EXPECT_EQ(program_->settings.dateTypeView, 3u);
-  EXPECT_EQ(program_->settings.moneyTypeView, 1u);
+  EXPECT_EQ(program_->settings.moneyTypeView, 0u);
 }
 
 class DeleteRangeTest : public DialogTest {
@@ -199,11 +196,12 @@ TEST_F(DeleteRangeTest, OneDayTakesExactlyThatDaysRecordsOfTheShownAccount) {
   messages_.Expect(u"4 records will be deleted. Continue?", MessageAnswer::Yes);
   driver_->Then([&](FullScreenDialog& dialog) {
     EXPECT_EQ(Focused(), ui::FindControl<QDateEdit>(&dialog, kStartPicker));
+    EXPECT_EQ(dialog.DefaultButton(), ui::FindControl<QWidget>(&dialog, kFindRecords));
     // The heading's rule in both layouts; the buttons below the group, or right of it.
-    EXPECT_GT(BlueRulePixels(dialog), 150);
+    EXPECT_EQ(BlueRule(dialog), QRect(1, 23, 234, 1));
     ExpectPlaces(dialog, kDeleteRangePlaces, false);
     UseScreen(320, 240);
-    EXPECT_GT(BlueRulePixels(dialog), 150);
+    EXPECT_EQ(BlueRule(dialog), QRect(1, 23, 234, 1));
     ExpectPlaces(dialog, kDeleteRangePlaces, true);
     Click(&dialog, kFindRecords);
   });

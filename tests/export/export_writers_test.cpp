@@ -98,7 +98,11 @@ TEST_F(ExportWritersTest, WritesANewFileAndAsksBeforeReplacingOne) {
   EXPECT_EQ(Export(u"Spring 05"), ExportResult::Written);
   EXPECT_EQ(ReadBytes(written), Expected());
   EXPECT_EQ(fs::status(written).permissions(), shared);
-  ASSERT_EQ(messages.log.size(), 2u);
+  fs::permissions(written, fs::perms::none);
+  messages.Expect(kExists, MessageAnswer::Yes);
+  EXPECT_EQ(Export(u"Spring 05"), ExportResult::Written);
+  EXPECT_EQ(fs::status(written).permissions(), fs::perms::none) << "no access at all is a mode too";
+  ASSERT_EQ(messages.log.size(), 3u);
   EXPECT_EQ(messages.log[0].icon, MessageIcon::Exclamation);
   EXPECT_EQ(messages.log[0].buttons, MessageButtons::YesNo);
 
@@ -174,12 +178,16 @@ TEST_F(ExportWritersTest, ALinkOfTheChosenNameIsReplacedNeverWrittenThrough) {
   EXPECT_FALSE(fs::is_symlink(link));
   EXPECT_EQ(ReadBytes(link), Expected());
   EXPECT_EQ(ReadBytes(target), "not yours");
+  EXPECT_EQ(fs::status(link).permissions(), fs::perms::owner_read | fs::perms::owner_write)
+      << "a new file's mode, not the link's";
 
   // A dangling link is found too, and a folder of that name cannot be replaced.
   fs::create_symlink(temp / "nowhere", locations.business / "Nov.csv");
   messages.Expect(kExists, MessageAnswer::Yes);
   EXPECT_EQ(Export(u"Nov"), ExportResult::Written);
   EXPECT_FALSE(fs::exists(temp / "nowhere"));
+  messages.Expect(kCannotCreate);
+  EXPECT_EQ(Export(std::u16string(300, u'x')), ExportResult::CannotCreate) << "too long here";
   fs::create_directory(locations.business / "Dec.csv");
   messages.Expect(kExists, MessageAnswer::Yes);
   messages.Expect(kCannotDelete);
@@ -216,8 +224,11 @@ TEST_P(ExportFailureTest, LeavesWhatWasThereExactlyAsItWas) {
       {ExportResult::WriteFailed, kWriteFailed}};
   messages.Expect(shown.at(failure.result));
   faults.FailAfter(failure.op, 0, failure.fault);
+  const auto descriptors = std::distance(fs::directory_iterator("/proc/self/fd"), {});
   EXPECT_EQ(Export(u"Oct"), failure.result);
   EXPECT_EQ(messages.log.back().icon, MessageIcon::Stop);
+  EXPECT_EQ(std::distance(fs::directory_iterator("/proc/self/fd"), {}), descriptors)
+      << "the file and the folder are closed";
 
   if (failure.op == IoOp::FolderSync) {
     // The rename is done; only its durability is in doubt, and the user is told.
@@ -246,6 +257,7 @@ INSTANTIATE_TEST_SUITE_P(
         Failure{IoOp::Write, IoFault::NoSpace, true, ExportResult::WriteFailed, "WriteFull"},
         Failure{IoOp::Write, IoFault::IoError, false, ExportResult::WriteFailed, "WriteError"},
         Failure{IoOp::Sync, IoFault::IoError, true, ExportResult::WriteFailed, "Sync"},
+        Failure{IoOp::Sync, IoFault::NoSpace, false, ExportResult::WriteFailed, "SyncNew"},
         Failure{IoOp::Rename, IoFault::IoError, true, ExportResult::CannotReplace,
                 "RenameReplacing"},
         Failure{IoOp::Rename, IoFault::IoError, false, ExportResult::CannotCreate, "Rename"},

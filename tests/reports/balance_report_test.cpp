@@ -25,6 +25,19 @@ constexpr int kExport = 1157;
 constexpr int kTotalLabel = 1158;
 constexpr int kTotalText = 1159;
 
+// The list (503) is made with the report and stands where the range group does not.
+const Place kPlaces[] = {{1150, {6, 5, 225, 70}, {6, 5, 130, 106}},
+                         {1151, {15, 25, 40, 18}, {15, 22, 40, 18}},
+                         {1152, {62, 25, 95, 18}, {15, 40, 95, 18}},
+                         {1153, {15, 50, 35, 18}, {15, 65, 35, 18}},
+                         {1154, {62, 50, 95, 18}, {15, 83, 95, 18}},
+                         {1155, {7, 85, 105, 25}, {7, 140, 105, 25}},
+                         {1157, {7, 85, 105, 25}, {7, 140, 105, 25}},
+                         {1156, {125, 85, 105, 25}, {125, 140, 105, 25}},
+                         {1158, {10, 240, 90, 18}, {110, 115, 85, 18}},
+                         {503, {7, 120, 223, 108}, {140, 5, 173, 105}},
+                         {1159, {105, 238, 120, 18}, {193, 115, 120, 18}}};
+
 const std::u16string kStartsAfterEnds = u"Starts date must be earlier than Ends date!";
 const std::u16string kNothingFound = u"No transactions found in date range specified.";
 const std::u16string kOverflow =
@@ -54,6 +67,7 @@ class BalanceReportTest : public DialogTest {
     EXPECT_EQ(d.DefaultButton(), Control(d, kBalanceButton));
     for (int id : {kReset, kExport, kTotalLabel, kTotalText}) EXPECT_FALSE(Shown(d, id)) << id;
     EXPECT_TRUE(Control(d, kStartPicker)->isEnabled());
+    EXPECT_EQ(ui::FindControl(&d, 503), nullptr) << "the list is gone, not hidden";
   }
   std::vector<std::uint32_t> MoneyAccounts() const {
     std::vector<std::uint32_t> keys;
@@ -84,8 +98,11 @@ TEST_F(BalanceReportTest, EveryAccountWithZeroRowsSignsSortsRotationAndExport) {
   program_->settings.sortABalance = 1;
   program_->settings.sortOrderABalance = 1;  // largest balance first
 
+  screen_.Panel().Raise();
   driver_->Then([&](FullScreenDialog& d) {
     ExpectEntry(d);
+    EXPECT_EQ(Focused(), Control(d, kStartPicker));
+    EXPECT_FALSE(screen_.Panel().IsRaised());
     // Only Cash counts on the 29th: a negative total, the other accounts at zero.
     Range(d, QDate(2005, 10, 29), QDate(2005, 10, 29));
     Click(&d, kBalanceButton);
@@ -103,10 +120,14 @@ TEST_F(BalanceReportTest, EveryAccountWithZeroRowsSignsSortsRotationAndExport) {
     Click(&d, kBalanceButton);
     dialogs::ReportList* list = Report(d).List();
     ASSERT_NE(list, nullptr);
-    EXPECT_EQ(list->geometry(), QRect(7, 120, 223, 108));
+    ExpectPlaces(d, kPlaces, false);
+    EXPECT_EQ(ColumnWidths(*list), std::make_pair(110, 95));
     EXPECT_EQ(HeaderImages(*list), std::make_pair(2, 1));
     EXPECT_EQ(ReportRows(*list), (QStringList{"Bank 1,000.00 4", "Empty 0.00 6", "Cash 12.50 3"}));
     EXPECT_EQ(TotalText(d), "987.50");
+    EXPECT_EQ(Control<QLabel>(d, kTotalText)->alignment(), Qt::AlignCenter);
+    EXPECT_TRUE(list->isVisible());
+    EXPECT_EQ(list->accessibleName(), "Accounts");
     EXPECT_EQ(Control(d, kTotalText)->accessibleName(), "987.50") << "the value is read out";
     EXPECT_EQ(Control(d, kTotalText)->accessibleDescription(), "Total Balance");
     EXPECT_EQ(screen_.Navigation().TitleButton()->text(), "OK");
@@ -117,18 +138,20 @@ TEST_F(BalanceReportTest, EveryAccountWithZeroRowsSignsSortsRotationAndExport) {
     EXPECT_EQ(d.DefaultButton(), Control(d, kReset));
     EXPECT_FALSE(Control(d, kEndPicker)->isEnabled());
 
-    // The account header takes the running order: by name, descending.
+    // The account header takes the running order: by name, descending. A tap lowers the panel.
+    screen_.Panel().Raise();
     TapReportHeader(*list, 0);
+    EXPECT_FALSE(screen_.Panel().IsRaised());
     EXPECT_EQ(HeaderImages(*list), std::make_pair(1, 2));
     EXPECT_EQ(ReportRows(*list), (QStringList{"Empty 0.00 6", "Cash 12.50 3", "Bank 1,000.00 4"}));
 
     UseScreen(320, 240);
     list = Report(d).List();
     ASSERT_NE(list, nullptr);
-    EXPECT_EQ(list->geometry(), QRect(140, 5, 173, 105));
+    ExpectPlaces(d, kPlaces, true);
+    EXPECT_EQ(ColumnWidths(*list), std::make_pair(90, 105));
     EXPECT_EQ(HeaderImages(*list), std::make_pair(1, 2));
     EXPECT_EQ(ReportRows(*list), (QStringList{"Empty 0.00 6", "Cash 12.50 3", "Bank 1,000.00 4"}));
-    EXPECT_EQ(Control(d, kTotalText)->geometry(), QRect(193, 115, 120, 18));
     EXPECT_EQ(TotalText(d), "987.50");
     EXPECT_TRUE(Shown(d, kExport));
     EXPECT_FALSE(Shown(d, kBalanceButton));
@@ -165,11 +188,16 @@ TEST_F(BalanceReportTest, RefusedRangesLimitsAndTheLowestTotal) {
   const std::uint32_t cash = AddAccount(u"Cash");
   const std::uint32_t bank = AddAccount(u"Bank");
   const std::uint32_t save = AddAccount(u"Savings");
-  // Without a single money record: nothing to sum, whatever the range.
+  // Without a single money record: nothing to sum, whatever the range. Opened wide, where the
+  // labels stand above the pickers, which are named all the same.
   ShowAccount(cash);
   messages_.Expect(kStartsAfterEnds);
   messages_.Expect(kNothingFound);
+  UseScreen(320, 240);
   driver_->Then([&](FullScreenDialog& d) {
+    for (auto [id, name] : {std::pair{kStartPicker, "Starts"}, {kEndPicker, "Ends"}}) {
+      EXPECT_EQ(Control(d, id)->accessibleName(), name);
+    }
     Range(d, QDate(2005, 10, 30), QDate(2005, 10, 29));
     Click(&d, kBalanceButton);
     Range(d, QDate(2005, 10, 1), QDate(2005, 10, 31));
@@ -190,6 +218,9 @@ TEST_F(BalanceReportTest, RefusedRangesLimitsAndTheLowestTotal) {
   AddMoney(cash, u"Rent", 2147483647, kExpense, Date(2005, 10, 31));
   AddMoney(bank, u"Rent", 1, kExpense, Date(2005, 10, 31));
   AddMoney(bank, u"Gift", 2147483647, kIncome, Date(2005, 11, 1));
+  // On 2 November the balances cancel out: a zero total counts as income.
+  AddMoney(cash, u"Gift", 5, kIncome, Date(2005, 11, 2));
+  AddMoney(bank, u"Gift", 5, kExpense, Date(2005, 11, 2));
   ShowAccount(cash);
   for (int i = 0; i < 2; ++i) {
     messages_.Expect(kOverflow);
@@ -210,6 +241,11 @@ TEST_F(BalanceReportTest, RefusedRangesLimitsAndTheLowestTotal) {
     Click(&d, kBalanceButton);
     EXPECT_EQ(TotalText(d), "21,474,836.47");
     Click(&d, kReset);
+    Range(d, QDate(2005, 11, 2), QDate(2005, 11, 2));
+    Click(&d, kBalanceButton);
+    EXPECT_EQ(TotalText(d), "0.00");
+    EXPECT_EQ(program_->totalBalance.type, kIncome);
+    Click(&d, kReset);
     Range(d, QDate(2005, 10, 31), QDate(2005, 10, 31));
     Click(&d, kBalanceButton);
     ASSERT_TRUE(Report(d).IsShown());
@@ -220,7 +256,7 @@ TEST_F(BalanceReportTest, RefusedRangesLimitsAndTheLowestTotal) {
   });
   EXPECT_EQ(reports::RunBalanceReport(*program_, *host_, Recorder()), 1);
   for (const ShownMessage& shown : messages_.log) EXPECT_EQ(shown.icon, MessageIcon::Exclamation);
-  EXPECT_EQ(MoneyAccounts(), (std::vector<std::uint32_t>{cash, cash}));
+  EXPECT_EQ(MoneyAccounts(), (std::vector<std::uint32_t>{cash, cash, cash}));
 }
 
 }  // namespace

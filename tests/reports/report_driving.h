@@ -27,6 +27,10 @@ inline std::pair<int, int> HeaderImages(const dialogs::ReportList& list) {
   return {static_cast<int>(list.HeaderImage(0)), static_cast<int>(list.HeaderImage(1))};
 }
 
+inline std::pair<int, int> ColumnWidths(const dialogs::ReportList& list) {
+  return {list.columnWidth(0), list.columnWidth(1)};
+}
+
 inline void TapReportHeader(dialogs::ReportList& list, int column) {
   QHeaderView* header = list.header();
   const int x = header->sectionViewportPosition(column) + header->sectionSize(column) / 2;

@@ -29,6 +29,17 @@ constexpr int kReset = 1077;
 constexpr int kBalanceGroup = 1078;
 constexpr int kTotalText = 1080;
 
+// The list (501) is made with the per-category view.
+const Place kPlaces[] = {
+    {1067, {6, 5, 226, 70}, {6, 5, 157, 70}},       {1068, {12, 25, 40, 16}, {12, 25, 40, 16}},
+    {1069, {59, 25, 95, 18}, {59, 25, 95, 18}},     {1070, {12, 50, 35, 16}, {12, 50, 35, 16}},
+    {1071, {59, 50, 95, 18}, {59, 50, 95, 18}},     {1072, {6, 79, 226, 45}, {6, 79, 157, 45}},
+    {1073, {40, 97, 80, 18}, {20, 97, 75, 18}},     {1074, {145, 97, 65, 18}, {105, 97, 55, 18}},
+    {1075, {7, 132, 90, 21}, {7, 132, 85, 21}},     {1076, {7, 132, 90, 21}, {7, 132, 85, 21}},
+    {1077, {140, 133, 90, 21}, {100, 133, 85, 21}}, {1078, {6, 165, 226, 45}, {194, 5, 120, 80}},
+    {1079, {40, 185, 50, 16}, {208, 28, 100, 16}},  {1080, {105, 183, 110, 18}, {211, 50, 80, 18}},
+    {501, {7, 160, 223, 92}, {164, 13, 150, 110}}};
+
 const std::u16string kStartsAfterEnds = u"Starts date must be earlier than Ends date!";
 const std::u16string kNothingFound = u"No transactions found in date range specified.";
 const std::u16string kOverflow =
@@ -56,6 +67,7 @@ class TransactionsReportTest : public DialogTest {
     EXPECT_EQ(d.DefaultButton(), Control(d, kViewReport));
     EXPECT_TRUE(Control(d, kViewReport)->isEnabled());
     EXPECT_EQ(Report(d).List(), nullptr);
+    EXPECT_EQ(ui::FindControl(&d, 501), nullptr) << "the list is gone, not hidden";
   }
 };
 
@@ -89,15 +101,20 @@ TEST_F(TransactionsReportTest, OneDayOfTheShownAccountByCategorySortedRotatedAnd
     exportedOrder.push_back(order);
   };
 
+  screen_.Panel().Raise();
   driver_->Then([&](FullScreenDialog& d) {
     ExpectEntry(d);
     EXPECT_EQ(Control<QDateEdit>(d, kStartPicker)->date(), QDate(2005, 10, 29));
+    EXPECT_EQ(Focused(), Control(d, kStartPicker));
     EXPECT_FALSE(screen_.Panel().IsRaised());
     Click(&d, kViewReport);
 
     dialogs::ReportList* list = Report(d).List();
     ASSERT_NE(list, nullptr);
-    EXPECT_EQ(list->geometry(), QRect(7, 160, 223, 92));
+    ExpectPlaces(d, kPlaces, false);
+    EXPECT_EQ(ColumnWidths(*list), std::make_pair(110, 95));
+    EXPECT_TRUE(list->isVisible());
+    EXPECT_EQ(list->accessibleName(), "Categories");
     EXPECT_EQ(ReportRows(*list), (QStringList{"Food 12.50 3", "Salary 1,000.00 4"}));
     EXPECT_EQ(HeaderImages(*list), std::make_pair(0, 2));
     EXPECT_FALSE(Shown(d, kViewReport));
@@ -107,7 +124,9 @@ TEST_F(TransactionsReportTest, OneDayOfTheShownAccountByCategorySortedRotatedAnd
     EXPECT_FALSE(Control(d, kStartPicker)->isEnabled());
     EXPECT_FALSE(Control(d, kSpecified)->isEnabled());
 
+    screen_.Panel().Raise();
     TapReportHeader(*list, 0);
+    EXPECT_FALSE(screen_.Panel().IsRaised()) << "a tap lowers the panel";
     EXPECT_EQ(HeaderImages(*list), std::make_pair(1, 2));
     EXPECT_EQ(ReportRows(*list), (QStringList{"Salary 1,000.00 4", "Food 12.50 3"}));
     TapReportHeader(*list, 1);  // the other column keeps the order and takes the arrow
@@ -120,14 +139,13 @@ TEST_F(TransactionsReportTest, OneDayOfTheShownAccountByCategorySortedRotatedAnd
     UseScreen(320, 240);
     list = Report(d).List();
     ASSERT_NE(list, nullptr);
-    EXPECT_EQ(list->geometry(), QRect(164, 13, 150, 110));
-    EXPECT_EQ(list->columnWidth(0), 78);
+    ExpectPlaces(d, kPlaces, true);
+    EXPECT_EQ(ColumnWidths(*list), std::make_pair(78, 85));
     EXPECT_EQ(HeaderImages(*list), std::make_pair(2, 0));
     EXPECT_EQ(ReportRows(*list), (QStringList{"Food 12.50 3", "Salary 1,000.00 4"}));
     EXPECT_FALSE(Shown(d, kViewReport));
     EXPECT_TRUE(Shown(d, kReset));
     EXPECT_TRUE(Shown(d, kExport));
-    EXPECT_EQ(Control(d, kReset)->geometry(), QRect(100, 133, 85, 21));
 
     Click(&d, kExport);
     EXPECT_EQ(d.DefaultButton(), Control(d, kReset));
@@ -171,7 +189,9 @@ TEST_F(TransactionsReportTest, TotalsOfEmptyAndNegativeRangesAndRefusedRanges) {
 
     // A range without records: the total view says 0, the per-category view says nothing found.
     Range(d, QDate(2005, 11, 1), QDate(2005, 11, 2));
+    screen_.Panel().Raise();
     Click(&d, kTotal);
+    EXPECT_FALSE(screen_.Panel().IsRaised()) << "a choice of view lowers the panel";
     Click(&d, kViewReport);
     EXPECT_EQ(Report(d).CurrentState(), TransactionsReport::State::TotalShown);
     EXPECT_EQ(Control<QLabel>(d, kTotalText)->text(), "0,00");
@@ -185,12 +205,14 @@ TEST_F(TransactionsReportTest, TotalsOfEmptyAndNegativeRangesAndRefusedRanges) {
     Click(&d, kSpecified);
     Click(&d, kViewReport);
     EXPECT_EQ(messages_.log.size(), 2u);
+    EXPECT_EQ(Focused(), Control(d, kStartPicker));
     ExpectEntry(d);
 
     Range(d, QDate(2005, 10, 29), QDate(2005, 10, 30));
     Click(&d, kTotal);
     Click(&d, kViewReport);
     EXPECT_EQ(Control<QLabel>(d, kTotalText)->text(), "- 509,50");
+    EXPECT_EQ(Control<QLabel>(d, kTotalText)->alignment(), Qt::AlignCenter);
     EXPECT_EQ(Control(d, kTotalText)->accessibleName(), "- 509,50") << "the value is read out";
     EXPECT_EQ(Control(d, kTotalText)->accessibleDescription(), "Total");
     EXPECT_EQ(screen_.Navigation().TitleButton()->text(), "OK");
@@ -199,7 +221,6 @@ TEST_F(TransactionsReportTest, TotalsOfEmptyAndNegativeRangesAndRefusedRanges) {
     emit screen_.ActivationChanged(false);
     EXPECT_FALSE(screen_.Panel().IsRaised());
     UseScreen(320, 240);
-    EXPECT_EQ(Control(d, kTotalText)->geometry(), QRect(211, 50, 80, 18));
     EXPECT_EQ(Control<QLabel>(d, kTotalText)->text(), "- 509,50");
     EXPECT_TRUE(Shown(d, kTotalText));
     EXPECT_TRUE(Shown(d, kReset));
@@ -222,7 +243,7 @@ TEST_F(TransactionsReportTest, OverflowingSumsAndTheAmountHeaderWithoutAnOrder) 
   AddMoney(cash, u"Big", 2000000000, kIncome, day);
   AddMoney(cash, u"Big", 2000000000, kIncome, day);
   const SystemTime next = Date(2005, 10, 30);
-  AddMoney(cash, u"Food", 5000, kIncome, next);
+  AddMoney(cash, u"Food", 1, kIncome, next);  // the smallest income has its image
   AddMoney(cash, u"Salary", 100000, kIncome, next);
   AddMoney(cash, u"Zoo", 300, kExpense, next);
   // The lowest total there is on the 31st; one cent past it on 1 November.
@@ -243,6 +264,7 @@ TEST_F(TransactionsReportTest, OverflowingSumsAndTheAmountHeaderWithoutAnOrder) 
     Click(&d, kViewReport);  // per category: the overflow, then nothing found
     EXPECT_EQ(messages_.log.size(), 2u);
     ExpectEntry(d);
+    Range(d, QDate(2005, 10, 29), QDate(2005, 10, 29));  // the last record passes the limit
     Click(&d, kTotal);
     Click(&d, kViewReport);  // total: the overflow, then back to the entry state
     EXPECT_EQ(messages_.log.size(), 3u);
@@ -262,14 +284,15 @@ TEST_F(TransactionsReportTest, OverflowingSumsAndTheAmountHeaderWithoutAnOrder) 
     dialogs::ReportList* list = Report(d).List();
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(HeaderImages(*list), std::make_pair(0, 2));
-    EXPECT_EQ(ReportRows(*list), (QStringList{"Food 50.00 4", "Salary 1,000.00 4", "Zoo 3.00 3"}));
+    EXPECT_EQ(ReportRows(*list), (QStringList{"Food 0.01 4", "Salary 1,000.00 4", "Zoo 3.00 3"}));
     // The amount header takes the stored "no order" as its image: no arrow, ascending totals.
     TapReportHeader(*list, 1);
     EXPECT_EQ(HeaderImages(*list), std::make_pair(2, 2));
-    EXPECT_EQ(ReportRows(*list), (QStringList{"Zoo 3.00 3", "Food 50.00 4", "Salary 1,000.00 4"}));
+    EXPECT_EQ(ReportRows(*list), (QStringList{"Zoo 3.00 3", "Food 0.01 4", "Salary 1,000.00 4"}));
     Click(&d, kReset);
     EXPECT_EQ(program_->settings.sortRapport, 1u);
     EXPECT_EQ(program_->settings.sortOrderRapport, 2u);
+    UseScreen(320, 240);
     ExpectEntry(d);
     Done();
   });
