@@ -117,9 +117,8 @@ class Encoder {
   static char* Store(char* at, char16_t unit) {
     if constexpr (!kUnicode) {
       *at = unit < 0x80 ? static_cast<char>(unit) : platform::Windows1252Byte(unit);
-    } else if constexpr (std::endian::native == std::endian::little) {
-      std::memcpy(at, &unit, 2);
     } else {
+      // Little-endian on any machine; compilers make this one two-byte store where it can be.
       at[0] = static_cast<char>(unit & 0xFF);
       at[1] = static_cast<char>(unit >> 8);
     }

@@ -15,10 +15,12 @@
 namespace quidora {
 namespace {
 
+// The message service takes the wait cursor down before any box.
 void Tell(MessageService& messages, StringId id, MessageIcon icon) {
-  messages.SetWaitCursor(false);
   messages.Show(LoadString(id), icon);
 }
+
+constexpr char16_t kNotInName[] = {u'\\', u'/', u'\0'};
 
 }  // namespace
 
@@ -26,7 +28,8 @@ ExportResult WriteExportFile(const ExportRequest& request, const ExportServices&
                              const std::function<bool(ByteSink&)>& fill) {
   // A name is one file name: no separator of either system, no terminator.
   if (request.name.empty() ||
-      request.name.find_first_of(std::u16string_view(u"\\/\0", 3)) != std::u16string_view::npos) {
+      request.name.find_first_of(std::u16string_view(kNotInName, std::size(kNotInName))) !=
+          std::u16string_view::npos) {
     return ExportResult::Refused;
   }
   const std::u16string devicePath = ExportDevicePath(request.name, request.folder);
@@ -56,7 +59,6 @@ ExportResult WriteExportFile(const ExportRequest& request, const ExportServices&
   bool replacing = false;
   struct stat existing {};
   if (::fstatat(folder.get(), name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
-    messages.SetWaitCursor(false);
     if (messages.Show(LoadString(StringId::ExportFileExists), MessageIcon::Exclamation,
                       MessageButtons::YesNo) != MessageAnswer::Yes) {
       return ExportResult::KeptExisting;

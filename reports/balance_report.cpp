@@ -9,7 +9,6 @@
 #include "core/sorts.h"
 #include "core/sums.h"
 #include "dialogs/dialog_controls.h"
-#include "dialogs/dialog_host.h"
 #include "dialogs/report_list.h"
 #include "platform/ui/control_id.h"
 #include "platform/ui/device_screen.h"
@@ -66,11 +65,10 @@ QPushButton* MakeButton(QWidget* parent, int id, const QString& text) {
 
 }  // namespace
 
-BalanceReport::BalanceReport(Program& program, DialogHost& host, BalanceReportExport exportReport)
+BalanceReport::BalanceReport(Program& program, BalanceReportExport exportReport)
     : TableDialog(program.screen, QStringLiteral("Accounts Balance"),
                   QStringLiteral("file:equidorappc.htm#Accountsstat"), kLayout),
       program_(program),
-      host_(host),
       exportReport_(std::move(exportReport)),
       sortColumn_(program.settings.sortABalance),
       sortOrder_(program.settings.sortOrderABalance) {
@@ -234,8 +232,8 @@ void BalanceReport::OnTitleOk() {
   End(kDone);
 }
 
-int RunBalanceReport(Program& program, DialogHost& host, const BalanceReportExport& exportReport) {
-  BalanceReport report(program, host, exportReport);
+int RunBalanceReport(Program& program, const BalanceReportExport& exportReport) {
+  BalanceReport report(program, exportReport);
   return report.Exec();
 }
 

@@ -18,7 +18,6 @@ class QLabel;
 namespace quidora {
 
 class Program;
-class DialogHost;
 
 namespace dialogs {
 class ReportList;
@@ -30,7 +29,7 @@ class BalanceReport : public dialogs::TableDialog {
   Q_OBJECT
 
  public:
-  BalanceReport(Program& program, DialogHost& host, BalanceReportExport exportReport);
+  BalanceReport(Program& program, BalanceReportExport exportReport);
 
   void OnTitleOk() override;
   bool IsShown() const { return list_ != nullptr; }
@@ -56,7 +55,6 @@ class BalanceReport : public dialogs::TableDialog {
   void ShowState(bool shown);
 
   Program& program_;
-  DialogHost& host_;
   BalanceReportExport exportReport_;
   DateRangePickers pickers_;
   QPushButton* balance_;

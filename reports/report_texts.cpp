@@ -1,5 +1,7 @@
 #include "reports/report_texts.h"
 
+#include <cstdlib>
+
 #include "core/amount_text.h"
 #include "platform/ui/images.h"
 #include "platform/ui/text.h"
@@ -13,7 +15,7 @@ int AmountImage(std::int64_t cents) {
 }
 
 QString MagnitudeText(std::int64_t cents, std::uint32_t grouping) {
-  return ui::ToQString(FormatAmount(cents < 0 ? -cents : cents, grouping).view());
+  return ui::ToQString(FormatAmount(std::abs(cents), grouping).view());
 }
 
 QString TotalText(std::int64_t cents, std::uint32_t grouping) {

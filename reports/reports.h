@@ -13,7 +13,6 @@
 namespace quidora {
 
 class Program;
-class DialogHost;
 
 namespace reports {
 
@@ -26,7 +25,7 @@ int RunTransactionsReport(Program& program, const CategoryReportExport& exportRe
 // "Accounts Balance": the balance of every account in a range and their total. It fills the
 // money list with every account's records while it runs and gives it back holding the shown
 // account's records in stored order; `host` hears of it so the rows are sorted and refilled.
-int RunBalanceReport(Program& program, DialogHost& host, const BalanceReportExport& exportReport);
+int RunBalanceReport(Program& program, const BalanceReportExport& exportReport);
 
 }  // namespace reports
 }  // namespace quidora

@@ -297,7 +297,7 @@ void MainWindow::ShowTransactionsReport() {
 void MainWindow::ShowBalanceReport() {
   ShowCommandDialog([this] {
     return reports::RunBalanceReport(
-        program_, *this, [this](const BalanceReportFile& file) { ExportBalanceReport(file); });
+        program_, [this](const BalanceReportFile& file) { ExportBalanceReport(file); });
   });
 }
 

@@ -119,7 +119,7 @@ void BM_BalanceReportOneYear(benchmark::State& state) {
     return;
   }
   Program& program = session->GetProgram();
-  reports::BalanceReport report(program, session->Window(), {});
+  reports::BalanceReport report(program, {});
   int rows = 0;
   // Start-up may have shown a message of its own (the shown account's balance of all years).
   const int shownAtStart = messages.shown;
@@ -151,7 +151,7 @@ void BM_BalanceReportAllYears(benchmark::State& state) {
     return;
   }
   Program& program = session->GetProgram();
-  reports::BalanceReport report(program, session->Window(), {});
+  reports::BalanceReport report(program, {});
   const int shownAtStart = messages.shown;
   for (auto _ : state) {
     RunYear(report, 1152, 1154, 1155, kAllStart, kAllEnd);
