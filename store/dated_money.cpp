@@ -25,4 +25,20 @@ bool FillMoneyRecordFromPlace(const platform::DatedRecord& dated, platform::Reco
   return true;
 }
 
+platform::DateRange AmountsInRange(std::uint32_t start, std::uint32_t end) {
+  platform::DateRange range;
+  range.first = start;
+  range.last = end;
+  range.whole = false;
+  return range;
+}
+
+bool TakeDatedAmount(const platform::DatedRecord& dated, RangeBalances& balances,
+                     platform::Record& scratch, MoneyRecord& work) {
+  work.Reset();
+  if (!FillMoneyRecordFromPlace(dated, scratch, work)) return false;
+  balances.Take(work.accountKey, dated.sortKey, dated.oid, work.amount, work.type);
+  return true;
+}
+
 }  // namespace quidora

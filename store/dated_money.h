@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/money_record.h"
+#include "core/sums.h"
 #include "platform/object_store.h"
 
 namespace quidora {
@@ -17,5 +18,13 @@ platform::DateOrder MoneyDateOrder();
 // them from the whole record. False when the carried bytes cannot be decoded.
 bool FillMoneyRecordFromPlace(const platform::DatedRecord& dated, platform::Record& scratch,
                               MoneyRecord& record);
+
+// The amounts of start..end as a read of what the order carries asks for them (every account).
+platform::DateRange AmountsInRange(std::uint32_t start, std::uint32_t end);
+
+// Hands one record of such a read to `balances`; false, with nothing handed, when its carried
+// bytes cannot be decoded. `scratch` and `work` are reused from record to record.
+bool TakeDatedAmount(const platform::DatedRecord& dated, RangeBalances& balances,
+                     platform::Record& scratch, MoneyRecord& work);
 
 }  // namespace quidora

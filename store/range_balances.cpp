@@ -16,24 +16,15 @@ bool SumBalancesInRange(Databases& store, AccountList& accounts, std::uint32_t s
     ShowDatabaseProblem(ui);
     return false;
   }
-  platform::DateRange range;
-  range.first = start;
-  range.last = end;
-  range.whole = false;
   RangeBalances balances(accounts);
   platform::Record scratch;
   MoneyRecord work;
   std::uint64_t taken = 0;
   std::uint64_t undecodable = 0;
   const platform::RangeRead status = store.Volume().ReadDateRange(
-      store::kMoneyDatabaseName, range, [&](const platform::DatedRecord& dated) {
-        work.Reset();
-        if (!FillMoneyRecordFromPlace(dated, scratch, work)) {
-          ++undecodable;
-          return true;
-        }
-        ++taken;
-        balances.Take(work.accountKey, dated.sortKey, dated.oid, work.amount, work.type);
+      store::kMoneyDatabaseName, AmountsInRange(start, end),
+      [&](const platform::DatedRecord& dated) {
+        ++(TakeDatedAmount(dated, balances, scratch, work) ? taken : undecodable);
         return true;
       });
   switch (status) {

@@ -83,21 +83,15 @@ bool StoreReader::VisitMoneyRecords(const MoneySelection& selection, const TakeM
 std::optional<bool> StoreReader::SumBalances(AccountList& accounts, std::uint32_t start,
                                              std::uint32_t end, std::int64_t& total,
                                              MessageService& messages) {
-  platform::DateRange range;
-  range.first = start;
-  range.last = end;
-  range.whole = false;
   RangeBalances balances(accounts);
   platform::Record props;
   MoneyRecord work;
   bool decoded = true;
   const platform::RangeRead status = volume_.ReadDateRange(
-      store::kMoneyDatabaseName, range, [&](const platform::DatedRecord& dated) {
-        work.Reset();
-        decoded = FillMoneyRecordFromPlace(dated, props, work);
-        if (!decoded) return false;
-        balances.Take(work.accountKey, dated.sortKey, dated.oid, work.amount, work.type);
-        return true;
+      store::kMoneyDatabaseName, AmountsInRange(start, end),
+      [&](const platform::DatedRecord& dated) {
+        decoded = TakeDatedAmount(dated, balances, props, work);
+        return decoded;
       });
   if (status == platform::RangeRead::NoOrder) {
     MoneyList money;
