@@ -243,10 +243,12 @@ void BM_ImportOwnCsv(benchmark::State& state) { RunImport(state, false, false); 
 void BM_ImportMappedCsv(benchmark::State& state) { RunImport(state, true, false); }
 void BM_ImportDuplicates(benchmark::State& state) { RunImport(state, false, true); }
 
-BENCHMARK(BM_GeneratorWrite)->Arg(kRecords)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ImportOwnCsv)->Arg(kRecords)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ImportMappedCsv)->Arg(kRecords)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ImportDuplicates)->Arg(kRecords)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+// Last: the CSV of a run takes its columns from the first benchmark, which must name every
+// counter that a later one sets.
+BENCHMARK(BM_GeneratorWrite)->Arg(kRecords)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace quidora::bench
