@@ -34,10 +34,18 @@ platform::DateRange AmountsInRange(std::uint32_t start, std::uint32_t end) {
 }
 
 bool TakeDatedAmount(const platform::DatedRecord& dated, RangeBalances& balances,
-                     platform::Record& scratch, MoneyRecord& work) {
-  work.Reset();
-  if (!FillMoneyRecordFromPlace(dated, scratch, work)) return false;
-  balances.Take(work.accountKey, dated.sortKey, dated.oid, work.amount, work.type);
+                     platform::Record& scratch) {
+  namespace m = store::money;
+  if (dated.undecodable || !platform::DecodeRecord(dated.bytes, scratch)) return false;
+  // As FillMoneyRecord takes them from a reset record, without building the texts a sum never
+  // shows: the last amount and type, the group as the account.
+  std::int32_t amount = 0;
+  std::uint32_t type = kExpense;
+  for (const platform::PropValue& prop : scratch) {
+    if (prop.id == m::kAmount) amount = static_cast<std::int32_t>(prop.number);
+    if (prop.id == m::kType) type = prop.number;
+  }
+  balances.Take(dated.group.value_or(kNoKey), dated.sortKey, dated.oid, amount, type);
   return true;
 }
 

@@ -22,9 +22,10 @@ bool FillMoneyRecordFromPlace(const platform::DatedRecord& dated, platform::Reco
 // The amounts of start..end as a read of what the order carries asks for them (every account).
 platform::DateRange AmountsInRange(std::uint32_t start, std::uint32_t end);
 
-// Hands one record of such a read to `balances`; false, with nothing handed, when its carried
-// bytes cannot be decoded. `scratch` and `work` are reused from record to record.
+// Hands one record of such a read to `balances` with the account, amount and type that
+// FillMoneyRecordFromPlace would give it; false, with nothing handed, when its carried bytes
+// cannot be decoded. `scratch` is reused from record to record.
 bool TakeDatedAmount(const platform::DatedRecord& dated, RangeBalances& balances,
-                     platform::Record& scratch, MoneyRecord& work);
+                     platform::Record& scratch);
 
 }  // namespace quidora

@@ -18,13 +18,12 @@ bool SumBalancesInRange(Databases& store, AccountList& accounts, std::uint32_t s
   }
   RangeBalances balances(accounts);
   platform::Record scratch;
-  MoneyRecord work;
   std::uint64_t taken = 0;
   std::uint64_t undecodable = 0;
   const platform::RangeRead status = store.Volume().ReadDateRange(
       store::kMoneyDatabaseName, AmountsInRange(start, end),
       [&](const platform::DatedRecord& dated) {
-        ++(TakeDatedAmount(dated, balances, scratch, work) ? taken : undecodable);
+        ++(TakeDatedAmount(dated, balances, scratch) ? taken : undecodable);
         return true;
       });
   switch (status) {

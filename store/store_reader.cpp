@@ -85,12 +85,11 @@ std::optional<bool> StoreReader::SumBalances(AccountList& accounts, std::uint32_
                                              MessageService& messages) {
   RangeBalances balances(accounts);
   platform::Record props;
-  MoneyRecord work;
   bool decoded = true;
   const platform::RangeRead status = volume_.ReadDateRange(
       store::kMoneyDatabaseName, AmountsInRange(start, end),
       [&](const platform::DatedRecord& dated) {
-        decoded = TakeDatedAmount(dated, balances, props, work);
+        decoded = TakeDatedAmount(dated, balances, props);
         return decoded;
       });
   if (status == platform::RangeRead::NoOrder) {
