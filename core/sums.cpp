@@ -202,7 +202,7 @@ void RangeBalances::EndAccount() {
 }
 
 bool RangeBalances::Finish(std::int64_t& total, MessageService& messages) {
-  if ((taken_ == 0 && !recordsOutside_) || accounts_.empty()) return false;
+  if ((taken_ == 0 && !anyStored_) || accounts_.empty()) return false;
   if (taken_ != 0) EndAccount();
   std::int64_t grandTotal = 0;
   for (AccountRecord& account : accounts_) {

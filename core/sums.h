@@ -41,9 +41,9 @@ class RangeBalances {
   // A record of the range; `accountKey` kNoKey for one without an account.
   void Take(std::uint32_t accountKey, std::int64_t sortKey, std::uint32_t oid,
             std::int32_t amount, std::uint32_t type);
-  // Whether the money records outside the range include any: the full list then is not empty,
-  // and a range without records sums to zero balances rather than to nothing.
-  void SetRecordsOutsideRange(bool any) { recordsOutside_ = any; }
+  // Whether the store holds any record a full load would list: the full list then is not
+  // empty, and a range without records sums to zero balances rather than to nothing.
+  void SetAnyRecordStored(bool any) { anyStored_ = any; }
   // As AccountBalances: false when there is no record at all or no account (no message), or
   // after the overflow message.
   bool Finish(std::int64_t& total, MessageService& messages);
@@ -61,7 +61,7 @@ class RangeBalances {
   AccountList& accounts_;
   std::unique_ptr<Sums> sums_;
   std::uint64_t taken_ = 0;
-  bool recordsOutside_ = false;
+  bool anyStored_ = false;
   std::uint32_t accountKey_ = 0;
   std::uint64_t magnitude_ = 0;
   std::vector<Placed> placed_;

@@ -18,12 +18,11 @@ bool SumBalancesInRange(Databases& store, AccountList& accounts, std::uint32_t s
   }
   RangeBalances balances(accounts);
   platform::Record scratch;
-  std::uint64_t taken = 0;
   std::uint64_t undecodable = 0;
   const platform::RangeRead status = store.Volume().ReadDateRange(
       store::kMoneyDatabaseName, AmountsInRange(start, end),
       [&](const platform::DatedRecord& dated) {
-        ++(TakeDatedAmount(dated, balances, scratch) ? taken : undecodable);
+        if (!TakeDatedAmount(dated, balances, scratch)) ++undecodable;
         return true;
       });
   switch (status) {
@@ -43,11 +42,11 @@ bool SumBalancesInRange(Databases& store, AccountList& accounts, std::uint32_t s
   }
   if (undecodable != 0) ShowDatabaseProblem(ui);
   // Every record that cannot be decoded was met (they stand after every range): any other
-  // record not in the range is one a full load would have listed.
+  // record is one a full load would have listed.
   DatabaseSlot& money = store.Money();
   const std::optional<std::uint32_t> count =
       store.EnsureOpen(money) ? money.handle.RecordCount() : std::nullopt;
-  balances.SetRecordsOutsideRange(count && *count > taken + undecodable);
+  balances.SetAnyRecordStored(count && *count > undecodable);
   return balances.Finish(total, ui);
 }
 
